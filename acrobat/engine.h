@@ -1,0 +1,87 @@
+#pragma once
+// The PDF engine boundary: exactly the operations the pipeline and the
+// bookmark engine use, in standard types. The real engine (QPDF + poppler)
+// and the in-memory fake of the tests implement it. Page indexes are 0-based.
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/error.h"
+
+namespace vellumark::acrobat {
+
+// Every engine failure: names the file and says what went wrong.
+class PdfError : public platform::UserError {
+ public:
+  using platform::UserError::UserError;
+};
+
+// What the heading recognisers need of a document: its pages and their text.
+class PageTextSource {
+ public:
+  virtual ~PageTextSource() = default;
+  virtual int GetNumPages() const = 0;
+  // The page's text as lines top to bottom, each ended by CR (U+000D); ""
+  // for a page without text.
+  virtual std::string ReadPageText(int pageIndex) const = 0;
+};
+
+class Bookmark {
+ public:
+  virtual ~Bookmark() = default;
+  // On the root: removes every bookmark of the document.
+  virtual void Remove() = 0;
+  // Creates a child at `position` (1-based place among its siblings; a
+  // position past the end appends). `targetPage` is the page index the
+  // bookmark jumps to (may lie outside the document when creation is forced),
+  // `action` the JavaScript text that does the same for viewers that run it.
+  virtual Bookmark& CreateChild(const std::string& title, const std::string& action, int position,
+                                int targetPage) = 0;
+  virtual std::vector<Bookmark*> children() = 0;
+  virtual std::string title() const = 0;
+};
+
+class Document : public PageTextSource {
+ public:
+  // Copies `count` pages of `source` starting at `firstSourcePage` behind
+  // page `after` (-1 inserts in front). Bookmarks are never copied.
+  virtual void InsertPages(int after, const Document& source, int firstSourcePage, int count) = 0;
+  // Removes pages first..last inclusive.
+  virtual void DeletePages(int first, int last) = 0;
+  // Moves page `pageToMove` behind page `moveAfter` (-1 = to the front).
+  virtual void MovePage(int moveAfter, int pageToMove) = 0;
+  // Full save to `path` (written under a temporary name and renamed, so no
+  // partial file ever stands under the final name).
+  virtual void Save(const std::filesystem::path& path) = 0;
+  // 3 = open with the bookmarks pane.
+  virtual void SetPageMode(int mode) = 0;
+  // Page index, zoom in percent, view mode: the saved file's opening state.
+  virtual void SetOpenInfo(int page, int zoom, int viewMode) = 0;
+  virtual void DeleteThumbs(int first, int last) = 0;
+  virtual void CreateThumbs(int first, int last) = 0;
+  virtual Bookmark& BookmarkRoot() = 0;
+  virtual void Close() = 0;
+};
+
+// A document opened "in a view": the working document and every part are
+// opened this way. With no window, zoom and view mode are recorded only.
+class View {
+ public:
+  virtual ~View() = default;
+  virtual Document& GetPDDoc() = 0;
+  virtual void SetViewMode(int mode) = 0;
+  // The page view's zoom: type 0 with a scale in percent.
+  virtual void ZoomTo(int zoomType, int scale) = 0;
+  virtual void Close(bool noSave) = 0;
+};
+
+class Engine {
+ public:
+  virtual ~Engine() = default;
+  // Opens the PDF at `path`. Throws PdfError (missing, not a PDF, damaged,
+  // needs a password).
+  virtual std::unique_ptr<View> Open(const std::filesystem::path& path) = 0;
+};
+
+}  // namespace vellumark::acrobat

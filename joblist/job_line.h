@@ -1,0 +1,22 @@
+#pragma once
+// A job line: the parent PDF's full path, then each child's, separated by
+// single TABs, no TAB at the end.
+#include <string>
+#include <vector>
+
+namespace vellumark::joblist {
+
+struct Job {
+  std::string parent;
+  std::vector<std::string> children;
+};
+
+// Every field after the first is a child, the last one included.
+Job SplitJobLine(const std::string& line);
+std::string JoinJobLine(const Job& job);
+
+// Accepted when the last three characters, upper-cased, are "PDF" (no dot
+// required: the test looks at those three characters only).
+bool IsPdfPath(const std::string& path);
+
+}  // namespace vellumark::joblist

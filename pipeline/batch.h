@@ -1,0 +1,34 @@
+#pragma once
+// The batch: every job of the list, top first, with "SaveList.txt" written at
+// the start and "SaveList.tmp" after each job.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "joblist/job_list.h"
+#include "pipeline/conversion.h"
+
+namespace vellumark::pipeline {
+
+inline constexpr const char* kNoListMessage = "リストがありません";
+
+struct JobFailure {
+  std::string jobLine;
+  std::string message;  // Japanese, names the job and the file, says what failed
+};
+
+struct BatchResult {
+  int converted = 0;
+  bool stopped = false;  // stopRequested answered true between jobs
+  std::optional<JobFailure> failure;
+};
+
+// Runs the batch on `list` (jobs leave it from the top once converted).
+// `stopRequested` is asked between jobs (closing the window during a batch).
+// A failing job ends the batch; the list files then stand with the failed
+// job at the top of "SaveList.tmp". The caller checks the list is not empty
+// and the size text (CheckSizeText) before calling.
+BatchResult RunBatch(joblist::JobListModel& list, const ConversionOptions& options, Conversion& conversion,
+                     const WorkingFiles& files, const std::function<bool()>& stopRequested = {});
+
+}  // namespace vellumark::pipeline

@@ -1,0 +1,62 @@
+#pragma once
+// One conversion: a job line in, the converted file or part files out in
+// "変換済み" beside the parent. Holds the job state of the conversion in
+// progress; the front ends give it the options and a status sink and read
+// back the heading list.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "acrobat/engine.h"
+#include "bookmarks/heading_list.h"
+#include "pipeline/working_files.h"
+#include "platform/status_sink.h"
+
+namespace vellumark::pipeline {
+
+struct ConversionOptions {
+  int fullThumbnail = 0;  // 1: first page only
+  int Check1 = 1;         // 1: delete thumbnails before embedding
+  int makeBM2mokuji = 0;  // non-zero: scan all pages, else the contents page
+  int Check2 = 1;         // 0: bookmarks not forced
+  int OpSave = 0;         // non-zero: one file
+  int OpSplit = 0;        // 0 chapter, 1 section, 2 all headings, 3 size only
+  std::string delimiter = "\xEF\xBD\xA5";  // "･"
+  std::string sizeText = "1";              // the MB box as typed
+};
+
+// (MB - 0.2) * 1024 * 1024 rounded half to even. Throws UserError when the
+// text is not a whole number from 1 to 2048.
+std::int32_t SizeLimitFromText(const std::string& sizeText);
+
+// Message for a size text a split batch cannot run with, or nullopt when fine.
+std::optional<std::string> CheckSizeText(const std::string& sizeText);
+
+class Conversion {
+ public:
+  Conversion(acrobat::Engine& engine, WorkingFiles files, platform::StatusSink& status);
+  ~Conversion();
+
+  // Converts one job. Throws UserError naming the file on failure, after
+  // closing the engine objects and emptying the working folder.
+  void ConvertJob(const std::string& jobLine, const ConversionOptions& options);
+
+  // The heading list of the last job (kept until the next job starts).
+  const bookmarks::HeadingList& headings() const { return lstMokuji_; }
+
+  // Only assembles the job and recognises the headings (no output written);
+  // used by the command line's "headings" command.
+  void RecogniseHeadings(const std::string& jobLine, const ConversionOptions& options);
+
+ private:
+  struct State;
+  acrobat::Engine& engine_;
+  WorkingFiles files_;
+  platform::StatusSink& status_;
+  bookmarks::HeadingList lstMokuji_;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace vellumark::pipeline

@@ -1,0 +1,36 @@
+#pragma once
+// Special folders, separators and folder creation, with the Windows calls
+// behind _WIN32 and their Linux counterparts beside them.
+#include <filesystem>
+#include <string>
+
+namespace vellumark::platform {
+
+// The native path separator as text: "\\" on Windows, "/" elsewhere.
+std::string NativeSeparator();
+
+// The shell folder for a CSIDL value, ending in the native separator. Only 21
+// (Templates) is used; on Linux it is XDG_TEMPLATES_DIR from
+// $XDG_CONFIG_HOME/user-dirs.dirs (default ~/.config), else ~/Templates.
+// When the folder cannot be determined the result is the separator alone.
+std::string GetSpecialFolder(int csidl);
+
+// Ensures the path ends in the native separator; "" becomes the separator.
+// The name is kept from the Windows original for readers who know it.
+std::string AddTrailingBackslash(std::string path);
+
+// Creates every missing folder up to the last separator of `path`; a last
+// component without a separator after it is not created. Returns false when a
+// folder could not be created (callers may ignore it: the failure shows when a
+// file in it is opened).
+bool MakeSureDirectoryPathExists(const std::string& path);
+
+// Turns a UTF-8 path string into a filesystem path without going through the
+// narrow locale (which would mangle Japanese names on some systems).
+std::filesystem::path PathFromUtf8(const std::string& utf8);
+std::string PathToUtf8(const std::filesystem::path& path);
+
+// The folder that holds the running program (no trailing separator).
+std::filesystem::path ProgramFolder();
+
+}  // namespace vellumark::platform

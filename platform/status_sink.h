@@ -1,0 +1,24 @@
+#pragma once
+// Progress texts ("wait", "Open file", "Get Bookmark 3/9", …) flow back from
+// the core through this one interface. The window puts them in its caption and
+// lets pending events run; the command line writes them to stderr.
+#include <string>
+
+namespace vellumark::platform {
+
+class StatusSink {
+ public:
+  virtual ~StatusSink() = default;
+  virtual void ShowStatus(const std::string& text) = 0;
+  // A point where long work hands control back to the user interface without a
+  // new text (the split loop does this once per plan entry).
+  virtual void Yield() {}
+};
+
+// For callers that want no progress at all.
+class NullStatusSink final : public StatusSink {
+ public:
+  void ShowStatus(const std::string&) override {}
+};
+
+}  // namespace vellumark::platform

@@ -1,0 +1,159 @@
+#include "tests/support/fake_engine.h"
+
+#include <algorithm>
+#include <fstream>
+#include <stdexcept>
+
+namespace vellumark::testsupport {
+
+namespace {
+
+void CheckRange(int first, int last, int count, const char* what) {
+  if (first < 0 || last >= count || first > last + 1) {
+    throw std::out_of_range(std::string("fake engine: bad page range for ") + what);
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> SavedDocument::labels() const {
+  std::vector<std::string> out;
+  for (const auto& p : pages) out.push_back(p.label);
+  return out;
+}
+
+acrobat::Bookmark& FakeBookmark::CreateChild(const std::string& title, const std::string& action, int position,
+                                             int targetPage) {
+  auto child = std::make_unique<FakeBookmark>(title, action, targetPage);
+  auto* raw = child.get();
+  const auto at = static_cast<std::size_t>(std::clamp(position - 1, 0, static_cast<int>(children_.size())));
+  children_.insert(children_.begin() + static_cast<std::ptrdiff_t>(at), std::move(child));
+  return *raw;
+}
+
+std::vector<acrobat::Bookmark*> FakeBookmark::children() {
+  std::vector<acrobat::Bookmark*> out;
+  for (auto& c : children_) out.push_back(c.get());
+  return out;
+}
+
+BookmarkNode FakeBookmark::Snapshot() const {
+  BookmarkNode node{title_, action_, target_, {}};
+  for (const auto& c : children_) node.children.push_back(c->Snapshot());
+  return node;
+}
+
+int FakeBookmark::CountAll() const {
+  int n = static_cast<int>(children_.size());
+  for (const auto& c : children_) n += c->CountAll();
+  return n;
+}
+
+std::string FakeDocument::ReadPageText(int pageIndex) const {
+  return pages_.at(static_cast<std::size_t>(pageIndex)).text;
+}
+
+void FakeDocument::InsertPages(int after, const acrobat::Document& source, int firstSourcePage, int count) {
+  const auto& src = dynamic_cast<const FakeDocument&>(source);
+  if (count <= 0) return;
+  CheckRange(firstSourcePage, firstSourcePage + count - 1, src.GetNumPages(), "InsertPages source");
+  if (after < -1 || after >= GetNumPages()) throw std::out_of_range("fake engine: bad insert position");
+  std::vector<FakePage> copy(src.pages_.begin() + firstSourcePage, src.pages_.begin() + firstSourcePage + count);
+  pages_.insert(pages_.begin() + (after + 1), copy.begin(), copy.end());
+}
+
+void FakeDocument::DeletePages(int first, int last) {
+  CheckRange(first, last, GetNumPages(), "DeletePages");
+  pages_.erase(pages_.begin() + first, pages_.begin() + last + 1);
+}
+
+void FakeDocument::MovePage(int moveAfter, int pageToMove) {
+  CheckRange(pageToMove, pageToMove, GetNumPages(), "MovePage");
+  FakePage page = pages_[static_cast<std::size_t>(pageToMove)];
+  pages_.erase(pages_.begin() + pageToMove);
+  // moveAfter names a page index of the document before the move.
+  int insertAt = moveAfter + 1;
+  if (moveAfter >= pageToMove) insertAt -= 1;
+  insertAt = std::clamp(insertAt, 0, GetNumPages());
+  pages_.insert(pages_.begin() + insertAt, page);
+}
+
+void FakeDocument::Save(const std::filesystem::path& path) {
+  if (closed_) throw std::logic_error("fake engine: save of a closed document");
+  long long size = kSaveOverhead;
+  for (const auto& p : pages_) size += p.weight;
+  size += kBookmarkWeight * root_.CountAll();
+  const auto tmp = path.string() + ".part";
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) throw acrobat::PdfError(path, "保存できません");
+    std::string block(4096, '\0');
+    for (long long left = size; left > 0; left -= static_cast<long long>(block.size())) {
+      out.write(block.data(), static_cast<std::streamsize>(std::min<long long>(left, 4096)));
+    }
+  }
+  std::filesystem::rename(tmp, path);
+  engine_.saved_[path] = Snapshot();
+  ++engine_.saveCount_;
+}
+
+void FakeDocument::DeleteThumbs(int first, int last) {
+  CheckRange(first, last, GetNumPages(), "DeleteThumbs");
+  for (int i = first; i <= last; ++i) pages_[static_cast<std::size_t>(i)].thumb = false;
+}
+
+void FakeDocument::CreateThumbs(int first, int last) {
+  CheckRange(first, last, GetNumPages(), "CreateThumbs");
+  for (int i = first; i <= last; ++i) pages_[static_cast<std::size_t>(i)].thumb = true;
+  engine_.thumbPagesRendered_ += last - first + 1;
+}
+
+std::vector<std::string> FakeDocument::labels() const {
+  std::vector<std::string> out;
+  for (const auto& p : pages_) out.push_back(p.label);
+  return out;
+}
+
+SavedDocument FakeDocument::Snapshot() const {
+  SavedDocument s;
+  s.pages = pages_;
+  s.bookmarks = root_.Snapshot().children;
+  s.pageMode = pageMode_;
+  s.openPage = openPage_;
+  s.openZoom = openZoom_;
+  s.openViewMode = openViewMode_;
+  return s;
+}
+
+void FakeEngine::AddFile(const std::filesystem::path& path, std::vector<FakePage> pages) {
+  files_[path] = std::move(pages);
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << "%PDF-fake";
+}
+
+std::unique_ptr<acrobat::View> FakeEngine::Open(const std::filesystem::path& path) {
+  ++openCount_;
+  if (auto it = files_.find(path); it != files_.end()) return std::make_unique<FakeView>(*this, it->second);
+  if (std::filesystem::exists(path)) {
+    return std::make_unique<FakeView>(*this, std::vector<FakePage>{FakePage{"", blankWeight, "blank", false}});
+  }
+  throw acrobat::PdfError(path, "ファイルが見つかりません");
+}
+
+const SavedDocument& FakeEngine::SavedAt(const std::filesystem::path& path) const {
+  auto it = saved_.find(path);
+  if (it == saved_.end()) throw std::out_of_range("fake engine: nothing saved at " + path.string());
+  return it->second;
+}
+
+std::vector<FakePage> MakePages(const std::string& prefix, int count, long long weight,
+                                const std::vector<std::string>& texts) {
+  std::vector<FakePage> pages;
+  for (int i = 0; i < count; ++i) {
+    pages.push_back(FakePage{i < static_cast<int>(texts.size()) ? texts[static_cast<std::size_t>(i)] : "", weight,
+                             prefix + std::to_string(i + 1), false});
+  }
+  return pages;
+}
+
+}  // namespace vellumark::testsupport

@@ -1,0 +1,141 @@
+#pragma once
+// An in-memory engine for fast unit tests. Pages carry a text and a "weight":
+// a full save writes a file of kSaveOverhead + the sum of the page weights
+// (+ kBookmarkWeight per bookmark) bytes, so a test decides exactly what a
+// saved document measures. Saved documents are kept per path for inspection.
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "acrobat/engine.h"
+
+namespace vellumark::testsupport {
+
+struct FakePage {
+  std::string text;          // what ReadPageText returns
+  long long weight = 1000;   // bytes this page adds to a saved file
+  std::string label;         // identity for assertions ("P3", "C1-2", "blank")
+  bool thumb = false;
+};
+
+// A plain copy of a bookmark tree, for assertions after a save.
+struct BookmarkNode {
+  std::string title;
+  std::string action;
+  int targetPage = 0;
+  std::vector<BookmarkNode> children;
+};
+
+struct SavedDocument {
+  std::vector<FakePage> pages;
+  std::vector<BookmarkNode> bookmarks;
+  int pageMode = 0;
+  int openPage = -1, openZoom = 0, openViewMode = 0;
+  std::vector<std::string> labels() const;
+};
+
+inline constexpr long long kSaveOverhead = 100;
+inline constexpr long long kBookmarkWeight = 0;
+
+class FakeBookmark final : public acrobat::Bookmark {
+ public:
+  FakeBookmark(std::string title, std::string action, int target)
+      : title_(std::move(title)), action_(std::move(action)), target_(target) {}
+  void Remove() override { children_.clear(); }
+  acrobat::Bookmark& CreateChild(const std::string& title, const std::string& action, int position,
+                                 int targetPage) override;
+  std::vector<acrobat::Bookmark*> children() override;
+  std::string title() const override { return title_; }
+  BookmarkNode Snapshot() const;
+  int CountAll() const;
+
+ private:
+  std::string title_, action_;
+  int target_;
+  std::vector<std::unique_ptr<FakeBookmark>> children_;
+};
+
+class FakeEngine;
+
+class FakeDocument final : public acrobat::Document {
+ public:
+  FakeDocument(FakeEngine& engine, std::vector<FakePage> pages) : engine_(engine), pages_(std::move(pages)) {}
+  int GetNumPages() const override { return static_cast<int>(pages_.size()); }
+  std::string ReadPageText(int pageIndex) const override;
+  void InsertPages(int after, const acrobat::Document& source, int firstSourcePage, int count) override;
+  void DeletePages(int first, int last) override;
+  void MovePage(int moveAfter, int pageToMove) override;
+  void Save(const std::filesystem::path& path) override;
+  void SetPageMode(int mode) override { pageMode_ = mode; }
+  void SetOpenInfo(int page, int zoom, int viewMode) override {
+    openPage_ = page; openZoom_ = zoom; openViewMode_ = viewMode;
+  }
+  void DeleteThumbs(int first, int last) override;
+  void CreateThumbs(int first, int last) override;
+  acrobat::Bookmark& BookmarkRoot() override { return root_; }
+  void Close() override { closed_ = true; }
+
+  const std::vector<FakePage>& pages() const { return pages_; }
+  std::vector<std::string> labels() const;
+  bool closed() const { return closed_; }
+  SavedDocument Snapshot() const;
+
+ private:
+  FakeEngine& engine_;
+  std::vector<FakePage> pages_;
+  FakeBookmark root_{"", "", 0};
+  int pageMode_ = 0, openPage_ = -1, openZoom_ = 0, openViewMode_ = 0;
+  bool closed_ = false;
+};
+
+class FakeView final : public acrobat::View {
+ public:
+  FakeView(FakeEngine& engine, std::vector<FakePage> pages) : doc_(engine, std::move(pages)) {}
+  acrobat::Document& GetPDDoc() override { return doc_; }
+  void SetViewMode(int mode) override { viewMode_ = mode; }
+  void ZoomTo(int zoomType, int scale) override { zoomType_ = zoomType; zoomScale_ = scale; }
+  void Close(bool) override { closed_ = true; }
+  int viewMode() const { return viewMode_; }
+  int zoomScale() const { return zoomScale_; }
+
+ private:
+  FakeDocument doc_;
+  int viewMode_ = 0, zoomType_ = -1, zoomScale_ = 0;
+  bool closed_ = false;
+};
+
+class FakeEngine final : public acrobat::Engine {
+ public:
+  // Registers a source PDF: opening `path` gives these pages. The file is
+  // also created on disk (a few bytes) so existence checks see it.
+  void AddFile(const std::filesystem::path& path, std::vector<FakePage> pages);
+  // Any existing file that was not registered opens as the blank one-page
+  // base (what the template writer produces); a missing one throws PdfError.
+  std::unique_ptr<acrobat::View> Open(const std::filesystem::path& path) override;
+
+  const std::map<std::filesystem::path, SavedDocument>& saved() const { return saved_; }
+  const SavedDocument& SavedAt(const std::filesystem::path& path) const;
+  int saveCount() const { return saveCount_; }
+  int openCount() const { return openCount_; }
+  int thumbPagesRendered() const { return thumbPagesRendered_; }
+
+  // Pages whose weight alone makes any save of theirs exceed limits are
+  // modelled simply by giving them a big weight.
+  long long blankWeight = 10;
+
+ private:
+  friend class FakeDocument;
+  std::map<std::filesystem::path, std::vector<FakePage>> files_;
+  std::map<std::filesystem::path, SavedDocument> saved_;
+  int saveCount_ = 0;
+  int openCount_ = 0;
+  int thumbPagesRendered_ = 0;
+};
+
+// Pages labelled prefix1..prefixN with the given texts (missing texts "").
+std::vector<FakePage> MakePages(const std::string& prefix, int count, long long weight = 1000,
+                                const std::vector<std::string>& texts = {});
+
+}  // namespace vellumark::testsupport
