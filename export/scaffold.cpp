@@ -1,0 +1,1 @@
+// Scaffold: replaced by the folder's first source file.
