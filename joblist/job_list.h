@@ -16,23 +16,29 @@ class JobListModel {
   // Each path passing the PDF test becomes a new job at the end and is
   // selected at once. Returns how many were added.
   int DropOnJobList(const std::vector<std::string>& paths);
-  // Selects job `index` (-1 clears) and shows its children.
+  // Selects job `index` and shows its children. -1 (or an index outside the
+  // list) selects nothing and empties the child list.
   void SelectJob(int index);
   // Replaces all jobs (loading a list file); nothing selected afterwards,
   // the child list untouched.
   void SetJobs(std::vector<std::string> lines);
-  // Removes the top job (the batch takes jobs from the top).
+  // Removes the top job (the batch takes jobs from the top). Another selected
+  // job stays selected; when the top job itself was selected, nothing is
+  // selected afterwards and the child list is left to the batch, which shows
+  // the next job's children itself. An empty list is left alone.
   void RemoveTopJob();
 
   // --- child list (List2) ---
   const std::vector<std::string>& children() const { return children_; }
   int selectedChild() const { return selectedChild_; }
+  // -1 or an index outside the child list selects nothing.
   void SelectChild(int index);
   enum class ChildDropResult { kNoJobSelected, kReplaced };
   // Replaces the selected job's children by the PDFs of the drop. The child
   // list then shows exactly the job line's children.
   ChildDropResult DropOnChildList(const std::vector<std::string>& paths);
   // Shows `children` in the child list (the batch shows the job it converts).
+  // The list is then a display only: deleting from it changes no job line.
   void ShowChildren(std::vector<std::string> children);
 
   // Delete key: removes the selected entry and selects a neighbour. In the
@@ -46,6 +52,10 @@ class JobListModel {
   int selectedJob_ = -1;
   std::vector<std::string> children_;
   int selectedChild_ = -1;
+  // The job whose line the child list mirrors entry for entry, or -1 when it
+  // shows something else (after a load or during a batch). Deleting a child
+  // edits this job's line only, never whichever job happens to be selected.
+  int childOwner_ = -1;
 };
 
 // The neighbour rule shared by both lists: after removing entry i of a list

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "joblist/job_list.h"
+
 namespace vellumark::joblist {
 
 // Writes through a temporary file beside `path` and renames it into place,
@@ -14,5 +16,11 @@ void SaveJobListFile(const std::filesystem::path& path, const std::vector<std::s
 // Lines end at CR or CR LF; a lone LF stays in the line; a last line without
 // a line end is kept. Throws UserError (missing, unreadable, not CP932).
 std::vector<std::string> LoadJobListFile(const std::filesystem::path& path);
+
+// The list-file operation by number, as the two list buttons are numbered:
+// 0 saves every job of `list` to `path`, 1 replaces the jobs by the file's
+// lines (nothing selected, the child list untouched), any other mode does
+// nothing. A failed load leaves the list as it was. Throws UserError.
+void SaveOrLoadJobList(int mode, const std::filesystem::path& path, JobListModel& list);
 
 }  // namespace vellumark::joblist

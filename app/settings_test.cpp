@@ -1,0 +1,131 @@
+#include "app/settings.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "platform/error.h"
+
+namespace vellumark::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The file as it is when it holds the initial values: the delimiter "･" is
+// the single CP932 byte 0xA5.
+const std::string kInitialBytes("\x00\x00\x01\x00\x00\x00\x01\x00\x01\x00\xA5\x00\x00\x01\x00\x00\x00", 17);
+
+bool operator==(const SettingsRecord& a, const SettingsRecord& b) {
+  return a.fullThumbnail == b.fullThumbnail && a.Check1 == b.Check1 && a.makeBM2mokuji == b.makeBM2mokuji &&
+         a.Check2 == b.Check2 && a.Text1 == b.Text1 && a.OpSave == b.OpSave && a.Text2 == b.Text2 &&
+         a.OpSplit == b.OpSplit;
+}
+
+class SettingsFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / ("vellumark-settings-" + std::to_string(getpid()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    file_ = folder_ / "Vellumark.ini";
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+  void WriteBytes(const std::string& bytes) { std::ofstream(file_, std::ios::binary) << bytes; }
+  std::string ReadBytes() const {
+    std::ifstream in(file_, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+  }
+  fs::path folder_;
+  fs::path file_;
+};
+
+TEST(Settings, InitialValuesEncodeToTheSeventeenByteLayout) {
+  EXPECT_EQ(EncodeSettings(SettingsRecord{}), kInitialBytes);
+}
+
+TEST_F(SettingsFileTest, WrittenFileReadsBackUnchanged) {
+  SettingsRecord changed;
+  changed.fullThumbnail = 1;
+  changed.Check1 = 0;
+  changed.makeBM2mokuji = 1;
+  changed.Check2 = 2;
+  changed.Text1 = "・";  // double-byte: length field 2
+  changed.OpSave = 1;
+  changed.Text2 = 300;   // needs the high byte
+  changed.OpSplit = -1;  // negative values survive as two's complement
+  WriteSettingsFile(file_, changed);
+  EXPECT_EQ(ReadBytes(), std::string("\x01\x00\x00\x00\x01\x00\x02\x00\x02\x00\x81\x45\x01\x00\x2C\x01\xFF\xFF", 18));
+  SettingsRecord read;
+  EXPECT_TRUE(ReadSettingsFile(file_, read));
+  EXPECT_TRUE(read == changed);
+}
+
+TEST_F(SettingsFileTest, ReadKeepsWhatTheFileDoesNotHold) {
+  SettingsRecord initial;
+  auto with = [&initial](auto change) {
+    SettingsRecord record = initial;
+    change(record);
+    return record;
+  };
+  struct Case {
+    const char* name;
+    std::optional<std::string> bytes;  // nullopt: no file
+    bool complete;
+    SettingsRecord expected;
+  };
+  const Case cases[] = {
+      {"no file", std::nullopt, false, initial},
+      {"empty file", "", false, initial},
+      {"cut inside the second field", std::string("\x01\x00\x00", 3), false,
+       with([](SettingsRecord& r) { r.fullThumbnail = 1; })},
+      {"cut inside the delimiter", std::string("\x01\x00\x00\x00\x01\x00\x00\x00\x02\x00\x81", 11), false,
+       with([](SettingsRecord& r) {
+         r.fullThumbnail = 1;
+         r.Check1 = 0;
+         r.makeBM2mokuji = 1;
+         r.Check2 = 0;
+       })},
+      {"huge delimiter length (garbage)", std::string("\x07\x00\x07\x00\x07\x00\x07\x00\xFF\xFF\x41\x42", 12), false,
+       with([](SettingsRecord& r) { r.fullThumbnail = r.Check1 = r.makeBM2mokuji = r.Check2 = 7; })},
+      {"empty delimiter, 16 bytes", std::string("\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x00\x00\x01\x00\x00\x00", 16),
+       true, with([](SettingsRecord& r) { r.Text1 = ""; })},
+      {"delimiter not CP932, fields after it still read",
+       std::string("\x00\x00\x01\x00\x00\x00\x01\x00\x02\x00\x85\x40\x01\x00\x05\x00\x07\x00", 18), true,
+       with([](SettingsRecord& r) {
+         r.OpSave = 1;
+         r.Text2 = 5;
+         r.OpSplit = 7;
+       })},
+      {"bytes after the last field are ignored", kInitialBytes + "junk", true, initial},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove(file_);
+    if (c.bytes) WriteBytes(*c.bytes);
+    SettingsRecord read;
+    EXPECT_EQ(ReadSettingsFile(file_, read), c.complete);
+    EXPECT_TRUE(read == c.expected);
+  }
+}
+
+TEST_F(SettingsFileTest, DelimiterWithoutCp932FormIsRefusedAndOldFileKept) {
+  WriteSettingsFile(file_, SettingsRecord{});
+  SettingsRecord record;
+  record.Text1 = "😀";
+  try {
+    WriteSettingsFile(file_, record);
+    ADD_FAILURE() << "no error";
+  } catch (const platform::UserError& error) {
+    EXPECT_EQ(error.file(), file_);
+    EXPECT_NE(error.reason().find("😀"), std::string::npos) << error.reason();
+  }
+  EXPECT_EQ(ReadBytes(), kInitialBytes);
+}
+
+}  // namespace
+}  // namespace vellumark::app

@@ -1,0 +1,141 @@
+#include "joblist/job_list_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+
+#include "platform/error.h"
+
+namespace vellumark::joblist {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+
+class JobListFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / ("vellumark-joblist-" + std::to_string(getpid()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    file_ = folder_ / "SaveList.txt";
+  }
+  void TearDown() override {
+    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
+    fs::remove_all(folder_);
+  }
+  void WriteBytes(const std::string& bytes) { std::ofstream(file_, std::ios::binary) << bytes; }
+  std::string ReadBytes() const {
+    std::ifstream in(file_, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+  }
+  fs::path folder_;
+  fs::path file_;
+};
+
+TEST_F(JobListFileTest, SavesCp932LinesEachEndingInCrLf) {
+  SaveJobListFile(file_, {"C:\\報告書.pdf\tC:\\付録1.pdf\tC:\\付録2.pdf", "D:\\a.pdf", "E:\\ｱ.PDF"});
+  EXPECT_EQ(ReadBytes(),
+            "C:\\\x95\xF1\x8D\x90\x8F\x91.pdf\tC:\\\x95t\x98^1.pdf\tC:\\\x95t\x98^2.pdf\r\n"
+            "D:\\a.pdf\r\n"
+            "E:\\\xB1.PDF\r\n");
+  SaveJobListFile(file_, {});
+  EXPECT_EQ(fs::file_size(file_), 0u);
+}
+
+TEST_F(JobListFileTest, LoadSplitsOnCrOrCrLfOnly) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    Lines lines;
+  };
+  const Case cases[] = {
+      {"CR LF after every line", "A.pdf\r\nB.pdf\r\n", {"A.pdf", "B.pdf"}},
+      {"last line without line end", "A.pdf\r\nB.pdf", {"A.pdf", "B.pdf"}},
+      {"empty line in the middle", "A.pdf\r\n\r\nB.pdf\r\n", {"A.pdf", "", "B.pdf"}},
+      {"lone LF stays in the line", "A.pdf\nB.pdf\r\n", {"A.pdf\nB.pdf"}},
+      {"lone CR ends a line", "A.pdf\rB.pdf\r", {"A.pdf", "B.pdf"}},
+      {"CR then CR LF", "A.pdf\r\r\nB.pdf", {"A.pdf", "", "B.pdf"}},
+      {"empty file", "", {}},
+      {"one empty line", "\r\n", {""}},
+      {"CP932 with TABs", "\x95\xF1.pdf\t\x95t.pdf\r\n", {"報.pdf\t付.pdf"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(c.bytes);
+    EXPECT_EQ(LoadJobListFile(file_), c.lines);
+  }
+}
+
+TEST_F(JobListFileTest, SaveThenLoadGivesTheSameJobs) {
+  JobListModel list;
+  list.DropOnJobList({"/home/利用者/工事/報告書.pdf", "/home/利用者/工事/図面･2.PDF"});
+  list.SelectJob(0);
+  list.DropOnChildList({"/home/利用者/工事/付録①.pdf", "/home/利用者/工事/写真～一覧.pdf"});
+  SaveOrLoadJobList(0, file_, list);
+
+  JobListModel loaded;
+  loaded.DropOnJobList({"/old.pdf"});
+  SaveOrLoadJobList(1, file_, loaded);
+  EXPECT_EQ(loaded.jobs(), list.jobs());
+  EXPECT_EQ(loaded.selectedJob(), -1);
+
+  SaveOrLoadJobList(2, folder_ / "other.txt", loaded);  // unknown mode: nothing at all
+  EXPECT_FALSE(fs::exists(folder_ / "other.txt"));
+  EXPECT_EQ(loaded.jobs(), list.jobs());
+}
+
+TEST_F(JobListFileTest, FailedLoadNamesTheFileAndKeepsTheList) {
+  JobListModel list;
+  list.DropOnJobList({"/a.pdf"});
+  struct Case {
+    const char* name;
+    std::function<void()> prepare;
+    const char* mention;
+  };
+  const Case cases[] = {
+      {"missing", [] {}, ""},
+      {"a folder of that name", [this] { fs::create_directory(file_); }, ""},
+      {"not CP932 on line 2", [this] { WriteBytes("A.pdf\r\n\x85\x40.pdf\r\n"); }, "2 行目"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(file_);
+    c.prepare();
+    try {
+      SaveOrLoadJobList(1, file_, list);
+      ADD_FAILURE() << "no error";
+    } catch (const platform::UserError& error) {
+      EXPECT_EQ(error.file(), file_);
+      EXPECT_NE(error.reason().find(c.mention), std::string::npos) << error.reason();
+    }
+    EXPECT_EQ(list.jobs(), Lines{"/a.pdf"});
+  }
+}
+
+TEST_F(JobListFileTest, FailedSaveKeepsThePreviousFile) {
+  SaveJobListFile(file_, {"/previous.pdf"});
+  EXPECT_THROW(SaveJobListFile(file_, {"/ok.pdf", "/絵文字😀.pdf"}), platform::UserError);
+  EXPECT_EQ(ReadBytes(), "/previous.pdf\r\n");
+
+  // A folder standing where the file should go makes the final rename fail;
+  // the temporary written before it must not be left behind.
+  fs::create_directories(folder_ / "SaveList.tmp" / "inside");
+  EXPECT_THROW(SaveJobListFile(folder_ / "SaveList.tmp", {"/new.pdf"}), platform::UserError);
+  EXPECT_TRUE(fs::is_directory(folder_ / "SaveList.tmp" / "inside"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 2);
+
+  if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+  fs::permissions(folder_, fs::perms::owner_write, fs::perm_options::remove);
+  EXPECT_THROW(SaveJobListFile(file_, {"/new.pdf"}), platform::UserError);
+  EXPECT_EQ(ReadBytes(), "/previous.pdf\r\n");
+}
+
+}  // namespace
+}  // namespace vellumark::joblist
