@@ -7,6 +7,7 @@
 // the printed page number after the contents-page reading. The same type
 // holds the split plan (selected entries plus the closing "EOF" TAB n entry).
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vellumark::bookmarks {
@@ -31,7 +32,9 @@ std::string MakeEntry(int level, const std::string& title, long long page);
 std::vector<std::string> SplitFields(const std::string& entry);
 
 // The decimal value at the start of a page field, 0 when it holds no number
-// (the lenient reading the readers of the list share).
+// (the lenient reading the readers of the list share). The magnitude is held
+// at kPageValueLimit, so sums and differences of page values never overflow.
+inline constexpr long long kPageValueLimit = 999'999'999'999'999;
 long long PageValue(const std::string& field);
 
 }  // namespace vellumark::bookmarks

@@ -1,0 +1,178 @@
+#include "bookmarks/contents_page.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "bookmarks/page_lines.h"
+#include "bookmarks/texts.h"
+#include "platform/narrow.h"
+
+namespace vellumark::bookmarks {
+
+namespace {
+
+constexpr char32_t kIdeographicSpace = U'\u3000';
+constexpr char32_t kChapter = U'章';
+constexpr char32_t kSection = U'節';
+constexpr char32_t kItem = U'項';
+// A contents line's page number has at most this many digits; a longer run
+// of digits gives only its last six.
+constexpr int kMaxPageDigits = 6;
+
+bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
+
+std::u32string TrimSpaces(const std::u32string& text) {
+  const auto first = text.find_first_not_of(U' ');
+  if (first == std::u32string::npos) return {};
+  const auto last = text.find_last_not_of(U' ');
+  return text.substr(first, last - first + 1);
+}
+
+// The character at a 1-based position, or 0 where the position lies outside
+// the text: the line and its narrowed form can differ in length (ｶﾞ), and a
+// position rule must then simply not match.
+char32_t CharAt(const std::u32string& text, std::size_t position) {
+  return position >= 1 && position <= text.size() ? text[position - 1] : 0;
+}
+
+// Makes sure the first `marker` of the title is followed by an ideographic
+// space, so "第1章総則" reads "第1章　総則". A marker that ends the title has
+// nothing to be separated from and gets no trailing space.
+void SpaceAfterMarker(std::u32string& title, char32_t marker) {
+  const auto at = title.find(marker);
+  if (at == std::u32string::npos || at + 1 >= title.size()) return;
+  if (title[at + 1] != kIdeographicSpace) title.insert(at + 1, 1, kIdeographicSpace);
+}
+
+std::string WithoutSpaces(const std::string& text) {
+  // U+3000 is E3 80 80 in UTF-8; erasing those byte triples cannot cut
+  // another character, since 0xE3 only ever starts a sequence.
+  static constexpr std::string_view kIdeographicSpaceUtf8 = "\xE3\x80\x80";
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    if (text[i] == ' ') {
+      ++i;
+    } else if (std::string_view(text).substr(i, 3) == kIdeographicSpaceUtf8) {
+      i += 3;
+    } else {
+      out += text[i++];
+    }
+  }
+  return out;
+}
+
+}  // namespace
+
+void RepSiori(std::string& line, int& level, int& page, const std::string& delimiter) {
+  level = -1;
+  if (line.empty()) return;
+
+  std::u32string text = TrimSpaces(platform::ToU32(line));
+  line = platform::ToUtf8(text);
+  const std::u32string n = platform::Narrow(text);
+
+  // The digit flags look at the last six characters of the narrowed line, so
+  // a page number in full-width digits counts as well.
+  if (n.size() < static_cast<std::size_t>(kMaxPageDigits)) return;
+  bool flags[kMaxPageDigits];
+  for (int k = 0; k < kMaxPageDigits; ++k) flags[k] = IsDigit(n[n.size() - 1 - static_cast<std::size_t>(k)]);
+  if (!flags[0]) return;
+
+  int digits = kMaxPageDigits;
+  for (int k = 1; k < kMaxPageDigits; ++k) {
+    if (!flags[k]) {
+      digits = k;
+      break;
+    }
+  }
+  // The value is read from the narrowed characters: the last `digits`
+  // characters of N are digits by the flags, and narrowing maps a digit to
+  // exactly one digit, so they are the same characters as the line's last
+  // ones, full-width or not.
+  int value = 0;
+  for (std::size_t k = n.size() - static_cast<std::size_t>(digits); k < n.size(); ++k) {
+    value = value * 10 + static_cast<int>(n[k] - U'0');
+  }
+  page = value;
+  text.erase(text.size() - std::min(text.size(), static_cast<std::size_t>(digits)));
+  line = platform::ToUtf8(text);
+
+  // The leader between title and page is the delimiter written at least
+  // twice; a single one may belong to the title. No delimiter, no leader.
+  if (delimiter.empty()) return;
+  const std::u32string leader = platform::ToU32(delimiter + delimiter);
+  const auto leaderAt = text.find(leader);
+  if (leaderAt == std::u32string::npos) return;
+  std::u32string title = TrimSpaces(text.substr(0, leaderAt));
+
+  // Separate a leading heading number from the title with an ideographic
+  // space ("1.1目的" → "1.1　目的"). A number starts with 1–9; the walk goes
+  // on over full stops of the title and digits of the narrowed line at the
+  // same position, so full-width digits count as digits.
+  if (IsDigit(n.front()) && n.front() != U'0') {
+    for (std::size_t position = 2; position <= title.size(); ++position) {
+      if (title[position - 1] == U'.' || IsDigit(CharAt(n, position))) continue;
+      title.insert(position - 1, 1, kIdeographicSpace);
+      break;
+    }
+  }
+
+  std::replace(title.begin(), title.end(), U' ', kIdeographicSpace);
+
+  // The number of full stops in the heading number gives the depth:
+  // 1.2 a section, 1.2.3 an item.
+  const auto spaceAt = title.find(kIdeographicSpace);
+  if (spaceAt != std::u32string::npos && title.find(U'.') != std::u32string::npos) {
+    level = static_cast<int>(std::count(title.begin(), title.begin() + static_cast<std::ptrdiff_t>(spaceAt), U'.'));
+  }
+  // The markers win over the number, the smallest unit last: a line with 項
+  // is an item even when it also names its chapter.
+  if (title.find(kChapter) != std::u32string::npos) level = 0;
+  if (title.find(kSection) != std::u32string::npos) level = 1;
+  if (title.find(kItem) != std::u32string::npos) level = 2;
+
+  SpaceAfterMarker(title, kChapter);
+  SpaceAfterMarker(title, kSection);
+
+  line = platform::ToUtf8(title);
+}
+
+int ReadContentsPage(const acrobat::PageTextSource& doc, HeadingList& list, const std::string& delimiter,
+                     platform::StatusSink& status) {
+  status.ShowStatus(std::string(kGetBookmarkStatus));
+  const int lastPage = doc.GetNumPages() - 1;
+  bool found = false;
+  bool stop = false;
+  int i = 0;
+  for (; i <= lastPage; ++i) {
+    std::string text = doc.ReadPageText(i);
+    // Until the contents are found, a page is searched with its spaces taken
+    // out, so "目　次" and "目 次" are found too; the page where they are found
+    // is read in that form as well, later pages as they are.
+    if (!found) {
+      text = WithoutSpaces(text);
+      found = text.find(kContentsWord) != std::string::npos;
+    }
+    if (found) {
+      const auto lines = SplitPageLines(text);
+      for (auto line : lines) {
+        if (line.compare(0, kContentsEnd.size(), kContentsEnd) == 0) {
+          stop = true;
+          break;
+        }
+        int level = -1;
+        int page = 0;
+        RepSiori(line, level, page, delimiter);
+        if (level >= 0) status.ShowStatus(std::string(kLoadBookmarkStatus) + line);
+        if (level >= 0 && level <= 2) list.Append(MakeEntry(level, line, page));
+      }
+    }
+    if (stop) break;
+  }
+  // The page holding END and every page before it are front pages; without an
+  // END line the loop ran past the last page and the count is pages + 1.
+  return i + 1;
+}
+
+}  // namespace vellumark::bookmarks

@@ -1,0 +1,185 @@
+#include "bookmarks/contents_page.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "bookmarks/test_outline.h"
+
+namespace vellumark::bookmarks {
+namespace {
+
+using testing::PageText;
+using testing::RecordingSink;
+
+constexpr const char* kDot = "･";  // the default delimiter, U+FF65
+
+struct LineCase {
+  const char* name;
+  std::string line;
+  std::string delimiter;
+  int level;
+  std::string title;  // checked only for headings
+  int page;           // checked only for headings
+};
+
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
+
+class RepSioriTable : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(RepSioriTable, ParsesTheContentsLine) {
+  const auto& c = GetParam();
+  std::string line = c.line;
+  int level = 99;
+  int page = -7;
+  RepSiori(line, level, page, c.delimiter);
+  EXPECT_EQ(level, c.level);
+  if (c.level >= 0) {
+    EXPECT_EQ(line, c.title);
+    EXPECT_EQ(page, c.page);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RepSioriTable,
+    ::testing::Values(
+        LineCase{"Chapter", "第1章総則･････････1", kDot, 0, "第1章　総則", 1},
+        LineCase{"Section", "1.1目的･･････3", kDot, 1, "1.1　目的", 3},
+        LineCase{"Item", "1.1.1範囲･･････4", kDot, 2, "1.1.1　範囲", 4},
+        LineCase{"DeeperLevelIsNoEntryButParses", "1.2.3.4詳細･･････9", kDot, 3, "1.2.3.4　詳細", 9},
+        // A space is put in front of the existing one before spaces widen.
+        LineCase{"SpacesOfAContinuationPage", "  1.1 目的 ･････ 3  ", kDot, 1, "1.1　　目的", 3},
+        LineCase{"TwoDigitNumberAndPage", "10.1概要･･････12", kDot, 1, "10.1　概要", 12},
+        LineCase{"ExistingIdeographicSpaceAfterChapterKept", "第2章　設計条件･････15", kDot, 0, "第2章　設計条件",
+                 15},
+        LineCase{"SectionMarkerGetsASpace", "第3節構造･････････21", kDot, 1, "第3節　構造", 21},
+        LineCase{"ItemMarkerWinsOverChapter", "第1章第2項概要･････5", kDot, 2, "第1章　第2項概要", 5},
+        LineCase{"SectionMarkerWinsOverNumber", "1.2.3第4節･････5", kDot, 1, "1.2.3　第4節", 5},
+        LineCase{"MarkerAtTheEndGetsNoTrailingSpace", "第1章･････1", kDot, 0, "第1章", 1},
+        LineCase{"OnlyTheLastSixDigitsArePage", "第1章総則･････1234567", kDot, 0, "第1章　総則", 234567},
+        LineCase{"FullWidthPageNumber", "第1章総則･････１２", kDot, 0, "第1章　総則", 12},
+        LineCase{"KatakanaBeforeThePageNumber", "第1章ガイダンス･････12", kDot, 0, "第1章　ガイダンス", 12},
+        LineCase{"KatakanaAfterTheHeadingNumber", "1.1データ･････3", kDot, 1, "1.1　データ", 3},
+        LineCase{"OtherDelimiter", "第1章総則｜｜｜｜1", "｜", 0, "第1章　総則", 1},
+        LineCase{"LeaderOfAnotherCharacter", "第1章総則・・・・・1", kDot, -1, "", 0},
+        LineCase{"SingleDelimiterIsNoLeader", "第1章総則･1", kDot, -1, "", 0},
+        LineCase{"EmptyDelimiterNeverMatches", "第1章総則･････1", "", -1, "", 0},
+        LineCase{"ShorterThanSixCharacters", "目次", kDot, -1, "", 0},
+        LineCase{"NoPageNumber", "第1章総則･････", kDot, -1, "", 0},
+        LineCase{"NumberWithoutFullStopOrMarker", "1総則･････5", kDot, -1, "", 0},
+        LineCase{"NumberStartingWithZeroGetsNoSpace", "0.1概要･･････2", kDot, -1, "", 0},
+        LineCase{"EmptyLine", "", kDot, -1, "", 0},
+        LineCase{"OnlySpaces", "        ", kDot, -1, "", 0}),
+    [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
+
+TEST(RepSioriTest, StopsWithOutputsAsFarAsSet) {
+  // The page number is set before the leader is looked for.
+  std::string line = "第1章総則 1";
+  int level = 5;
+  int page = 0;
+  RepSiori(line, level, page, kDot);
+  EXPECT_EQ(level, -1);
+  EXPECT_EQ(page, 1);
+  EXPECT_EQ(line, "第1章総則 ");
+}
+
+// A page text source that records which pages were read.
+class Pages final : public acrobat::PageTextSource {
+ public:
+  explicit Pages(std::vector<std::string> texts) : texts_(std::move(texts)) {}
+  int GetNumPages() const override { return static_cast<int>(texts_.size()); }
+  std::string ReadPageText(int pageIndex) const override {
+    read.push_back(pageIndex);
+    return texts_.at(static_cast<std::size_t>(pageIndex));
+  }
+  mutable std::vector<int> read;
+
+ private:
+  std::vector<std::string> texts_;
+};
+
+TEST(ReadContentsPageTest, CoverThenTwoContentsPages) {
+  Pages doc({PageText({"業務報告書", "第1章総則･････1"}),
+             PageText({"目　次", "第1章　総則 ･････････ 1", "1.1　目的 ････････ 1"}),
+             PageText({"1.2 範囲 ･････ 2", "第2章 設計 ･････ 3", "END"}), PageText({"第1章　総則"}),
+             PageText({"本文"})});
+  HeadingList list;
+  list.Append("前の見出し\t9");  // reading appends; the driver clears
+  RecordingSink status;
+  const int frontPageCount = ReadContentsPage(doc, list, kDot, status);
+
+  EXPECT_EQ(frontPageCount, 3);
+  // The contents page is read with its spaces taken out; the continuation
+  // page as it stands, so spaces there widen into ideographic ones.
+  EXPECT_EQ(list.entries(), (std::vector<std::string>{"前の見出し\t9", "第1章　総則\t1", "\t1.1　目的\t1",
+                                                      "\t1.2　　範囲\t2", "第2章　設計\t3"}));
+  EXPECT_EQ(status.texts, (std::vector<std::string>{"Get Bookmark", "Load bookmark : 第1章　総則",
+                                                    "Load bookmark : 1.1　目的", "Load bookmark : 1.2　　範囲",
+                                                    "Load bookmark : 第2章　設計"}));
+  // Reading stops at the END line: the body is never read.
+  EXPECT_EQ(doc.read, (std::vector<int>{0, 1, 2}));
+}
+
+struct ReadingCase {
+  const char* name;
+  std::vector<std::string> pages;
+  std::vector<std::string> expected;
+  int frontPageCount;
+};
+
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const ReadingCase& c, std::ostream* os) { *os << c.name; }
+
+class ReadingTable : public ::testing::TestWithParam<ReadingCase> {};
+
+TEST_P(ReadingTable, ReadsEntriesAndCountsFrontPages) {
+  const auto& c = GetParam();
+  Pages doc(c.pages);
+  HeadingList list;
+  platform::NullStatusSink status;
+  EXPECT_EQ(ReadContentsPage(doc, list, kDot, status), c.frontPageCount);
+  EXPECT_EQ(list.entries(), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ReadingTable,
+    ::testing::Values(
+        ReadingCase{"NoContentsWord", {PageText({"第1章総則･････1"}), PageText({"本文"})}, {}, 3},
+        ReadingCase{"EmptyDocument", {}, {}, 1},
+        // Without END every line up to the last page counts as a contents line.
+        ReadingCase{"NoEndLine",
+                    {PageText({"目次", "第1章総則･････1"}), PageText({"1.1 目的 ･････ 2"})},
+                    {"第1章　総則\t1", "\t1.1　　目的\t2"},
+                    3},
+        ReadingCase{"SpacedContentsWordIsFound",
+                    {PageText({"目 　次", "第1章 総則 ･･･ 1", "END"})},
+                    {"第1章　総則\t1"},
+                    1},
+        ReadingCase{"EndMustStartTheLineOnAContinuationPage",
+                    {PageText({"目次", "第1章総則･････1"}), PageText({" END", "第2章 設計 ･････ 5"}),
+                     PageText({"END 以下本文", "第3章 結論 ･････ 9"})},
+                    {"第1章　総則\t1", "第2章　設計\t5"},
+                    3},
+        ReadingCase{"EndIsUpperCaseHalfWidth",
+                    {PageText({"目次", "end", "ＥＮＤ", "第1章総則･････1", "ENDE"})},
+                    {"第1章　総則\t1"},
+                    1},
+        ReadingCase{"LinesBeforeTheContentsWordCount",
+                    {PageText({"第1章総則･････1", "目次", "1.1目的･････2", "END"})},
+                    {"第1章　総則\t1", "\t1.1　目的\t2"},
+                    1},
+        ReadingCase{"DeeperLevelsAddNothing",
+                    {PageText({"目次", "1.2.3.4詳細･････9", "END"})},
+                    {},
+                    1},
+        ReadingCase{"CrLfLineEnds",
+                    {"目次\r\n第1章総則･････1\r\n1.1目的･････2\r\nEND\r\n"},
+                    {"第1章　総則\t1", "\t1.1　目的\t2"},
+                    1}),
+    [](const ::testing::TestParamInfo<ReadingCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vellumark::bookmarks

@@ -1,0 +1,133 @@
+#include "bookmarks/heading_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "bookmarks/test_outline.h"
+#include "tests/support/fake_engine.h"
+
+namespace vellumark::bookmarks {
+namespace {
+
+using testing::PageText;
+using testing::RecordingSink;
+using testsupport::FakeDocument;
+using testsupport::FakeEngine;
+using testsupport::MakePages;
+
+std::vector<std::string> Scan(const std::vector<std::vector<std::string>>& pages) {
+  std::vector<std::string> texts;
+  for (const auto& lines : pages) texts.push_back(PageText(lines));
+  FakeEngine engine;
+  FakeDocument doc(engine, MakePages("P", static_cast<int>(pages.size()), 1000, texts));
+  HeadingList list;
+  platform::NullStatusSink status;
+  ScanHeadings(doc, list, status);
+  return list.entries();
+}
+
+struct ScanCase {
+  const char* name;
+  std::vector<std::vector<std::string>> pages;  // lines of each page
+  std::vector<std::string> expected;           // heading list entries
+};
+
+// Failure messages name the case instead of dumping its bytes.
+void PrintTo(const ScanCase& c, std::ostream* os) { *os << c.name; }
+
+class ScanTable : public ::testing::TestWithParam<ScanCase> {};
+
+TEST_P(ScanTable, FindsTheHeadings) { EXPECT_EQ(Scan(GetParam().pages), GetParam().expected); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ScanTable,
+    ::testing::Values(
+        ScanCase{"LinesEndingInADigitAreNoHeadings",
+                 {{"第1章 総則 …… 1", "第2章 設計 …… 10", "第3章 付録2", "第4章 結論 ……　１"}},
+                 {}},
+        ScanCase{"RunningHeaderGivesOneChapterPerPage",
+                 {{"第1章 総則", "本文"}, {"第1章 総則", "本文"}},
+                 {"第1章 総則\t1", "第1章 総則\t2"}},
+        ScanCase{"NumberedHeadingsContinueTheChapter",
+                 {{"1.1 前書き", "第1章 総則", "1.1 目的"}, {"1.1.1 範囲", "2.1 概要", "1.2 構成"}},
+                 {"第1章 総則\t1", "\t1.1 目的\t1", "\t\t1.1.1 範囲\t2", "\t1.2 構成\t2"}},
+        ScanCase{"NumberMustBeTwoCharactersLongerThanThePrefix",
+                 {{"第1章 総則", "1.1", "1.1目的", "1.", "1.1a"}},
+                 {"第1章 総則\t1", "\t1.1目的\t1", "\t1.1a\t1"}},
+        // The page-number filter comes first: "1.2 仕様 ver.2" ends in a digit.
+        ScanCase{"TwoFullStopsAnywhereMakeAnItem",
+                 {{"第1章 総則", "1.2 ver.2 仕様", "1.2 仕様 ver.2"}},
+                 {"第1章 総則\t1", "\t\t1.2 ver.2 仕様\t1"}},
+        ScanCase{"FullWidthNumbersAreTestedNarrowedButKeptAsRead",
+                 {{"第１章　総則", "１．２　構成", "１．２．１　配置"}},
+                 {"第１章　総則\t1", "\t１．２　構成\t1", "\t\t１．２．１　配置\t1"}},
+        ScanCase{"SectionAndItemMarkersNeedNoChapter",
+                 {{"第2節 構成", "第3項 詳細", "第3章 第1節", "§ 適用", "§3 範囲"}},
+                 {"\t第2節 構成\t1", "\t\t第3項 詳細\t1", "第3章 第1節\t1", "\t第3章 第1節\t1", "\t§ 適用\t1",
+                  "\t§3 範囲\t1"}},
+        ScanCase{"OneLineCanGiveChapterSectionAndItem",
+                 {{"第1章第2節第3項 詳細"}},
+                 {"第1章第2節第3項 詳細\t1", "\t第1章第2節第3項 詳細\t1", "\t\t第1章第2節第3項 詳細\t1"}},
+        ScanCase{"MarkerMustStartTheLine", {{"本書の第1章 総則を参照", "付録 第1節"}}, {}},
+        // Text extraction puts spaces round digits set in Japanese text.
+        ScanCase{"SpacesAroundTheChapterNumberAreSkipped",
+                 {{"第 1 章 総則", "1.1 目的", "第　２　章 設計", "2.1 条件"}},
+                 {"第 1 章 総則\t1", "\t1.1 目的\t1", "第　２　章 設計\t1", "\t2.1 条件\t1"}},
+        ScanCase{"LeadingZerosOfTheChapterNumberAreDropped",
+                 {{"第01章 総則", "1.1 目的", "01.1 旧番号"}},
+                 {"第01章 総則\t1", "\t1.1 目的\t1"}},
+        ScanCase{"KanjiChapterNumbersAreReadAsTheirValue",
+                 {{"第一章 総則", "1.1 目的", "第十二章 付録", "12.1 資料", "第二十一章 索引", "21.3 用語"}},
+                 {"第一章 総則\t1", "\t1.1 目的\t1", "第十二章 付録\t1", "\t12.1 資料\t1", "第二十一章 索引\t1",
+                  "\t21.3 用語\t1"}},
+        // 第3編第1章 keeps its chapter entry but gives no number: the prefix
+        // of the chapter before must not live on, nor may 3. or 1. take over.
+        ScanCase{"ChapterWithoutANumberClearsThePrefix",
+                 {{"第2章 設計", "2.1 条件", "第3編第1章 概要", "2.2 構造", "3.1 概要", "1.1 目的", "第4章 施工",
+                   "4.1 工程"}},
+                 {"第2章 設計\t1", "\t2.1 条件\t1", "第3編第1章 概要\t1", "第4章 施工\t1", "\t4.1 工程\t1"}},
+        ScanCase{"NewChapterReplacesThePrefix",
+                 {{"第1章 総則", "1.1 目的"}, {"第2章 設計", "1.2 範囲", "2.1 条件"}},
+                 {"第1章 総則\t1", "\t1.1 目的\t1", "第2章 設計\t2", "\t2.1 条件\t2"}},
+        ScanCase{"NoDigitOneToNineAfterThePrefix",
+                 {{"第1章 総則", "1. はじめに", "1.0 版", "1.x 例", "10.1 別章"}},
+                 {"第1章 総則\t1"}},
+        // ｶﾞ makes the narrowed line longer than the line as read.
+        ScanCase{"VoicedKatakanaInTheTitle",
+                 {{"第1章 ガイダンス", "1.1 データベース", "1.1.1 ガイド"}},
+                 {"第1章 ガイダンス\t1", "\t1.1 データベース\t1", "\t\t1.1.1 ガイド\t1"}},
+        ScanCase{"EmptyPagesAndEmptyLinesAreHarmless",
+                 {{}, {"", "第1章 総則", "", "1.1 目的", ""}, {}},
+                 {"第1章 総則\t2", "\t1.1 目的\t2"}},
+        ScanCase{"FooterPageNumbersAreNotHeadings",
+                 {{"第1章 総則", "- 1 -", "1"}, {"1.1 目的", "2"}},
+                 {"第1章 総則\t1", "\t1.1 目的\t2"}}),
+    [](const ::testing::TestParamInfo<ScanCase>& info) { return std::string(info.param.name); });
+
+TEST(ScanHeadingsTest, ShowsPageProgressAndStartsFromAnEmptyList) {
+  FakeEngine engine;
+  FakeDocument doc(engine, MakePages("P", 3, 1000, {PageText({"第1章 総則"}), "", PageText({"1.1 目的"})}));
+  HeadingList list;
+  list.Append("古い見出し\t1");
+  RecordingSink status;
+  ScanHeadings(doc, list, status);
+  EXPECT_EQ(status.texts, (std::vector<std::string>{"Get Bookmark 0/2", "Get Bookmark 1/2", "Get Bookmark 2/2"}));
+  EXPECT_EQ(list.entries(), (std::vector<std::string>{"第1章 総則\t1", "\t1.1 目的\t3"}));
+}
+
+TEST(ScanHeadingsTest, PrefixOfAnEarlierScanDoesNotCarryOver) {
+  FakeEngine engine;
+  FakeDocument withChapter(engine, MakePages("P", 1, 1000, {PageText({"第1章 総則"})}));
+  FakeDocument numbersOnly(engine, MakePages("Q", 1, 1000, {PageText({"1.1 目的"})}));
+  HeadingList list;
+  platform::NullStatusSink status;
+  ScanHeadings(withChapter, list, status);
+  ScanHeadings(numbersOnly, list, status);
+  EXPECT_TRUE(list.empty());
+}
+
+}  // namespace
+}  // namespace vellumark::bookmarks

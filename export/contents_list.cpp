@@ -1,0 +1,80 @@
+#include "export/contents_list.h"
+
+#include <charconv>
+#include <stdexcept>
+#include <string_view>
+#include <vector>
+
+#include "platform/narrow.h"
+
+namespace vellumark::exporting {
+
+namespace {
+
+// Only half-width characters count: a heading number written in full-width
+// digits or followed by an ideographic space keeps those in the title.
+constexpr std::u32string_view kNumberChars = U".0123456789 ";
+constexpr std::string_view kChapterMarker = "章";
+constexpr std::string_view kLineBreak = "\r\n";
+
+bool IsNumberCharAt(const std::u32string& text, std::size_t index) {
+  return index < text.size() && kNumberChars.find(text[index]) != std::u32string_view::npos;
+}
+
+std::string Decimal(long long value) {
+  char digits[24];
+  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+  return std::string(digits, end);
+}
+
+// The title without its leading heading number: "1.2.3 設計条件" → "設計条件".
+std::string WithoutLeadingNumber(const std::string& title) {
+  const std::u32string text = platform::ToU32(title);
+  std::size_t first = 0;
+  while (IsNumberCharAt(text, first)) ++first;  // bounded by the text's length
+  return platform::ToUtf8(text.substr(first));
+}
+
+// A chapter title keeps what follows its first 章 ("第1章 総則" → " 総則");
+// one without 章 stays whole.
+std::string WithoutChapterNumber(const std::string& title) {
+  const auto at = title.find(kChapterMarker);
+  return at == std::string::npos ? title : title.substr(at + kChapterMarker.size());
+}
+
+}  // namespace
+
+bool IsNumberChar(const std::string& text, int position) {
+  if (position < 1) return false;
+  return IsNumberCharAt(platform::ToU32(text), static_cast<std::size_t>(position) - 1);
+}
+
+std::string BuildContentsListText(const bookmarks::HeadingList& list) {
+  if (list.empty()) throw std::runtime_error("the heading list is empty");
+
+  // Pages are counted so that the first heading stands on page 1.
+  const long long base = bookmarks::PageValue(bookmarks::SplitFields(list.At(0)).back()) - 1;
+
+  std::string out;
+  for (const auto& entry : list.entries()) {
+    std::vector<std::string> fields = bookmarks::SplitFields(entry);
+    const std::size_t last = fields.size() - 1;
+    // The page field itself begins with a TAB, which leaves one empty column
+    // between title and page in a spreadsheet.
+    fields[last] = "\t" + Decimal(bookmarks::PageValue(fields[last]) - base);
+    if (last == 1) {
+      fields[0] = WithoutChapterNumber(fields[0]);
+    } else if (last >= 2) {
+      fields[last - 1] = WithoutLeadingNumber(fields[last - 1]);
+    }
+    // Every line, the first included, is preceded by a line break.
+    out += kLineBreak;
+    for (std::size_t k = 0; k <= last; ++k) {
+      if (k > 0) out += '\t';
+      out += fields[k];
+    }
+  }
+  return out;
+}
+
+}  // namespace vellumark::exporting
