@@ -36,12 +36,13 @@ char32_t CharAt(const std::u32string& text, std::size_t position) {
 }
 
 // Makes sure the first `marker` of the title is followed by an ideographic
-// space, so "第1章総則" reads "第1章　総則". A marker that ends the title has
-// nothing to be separated from and gets no trailing space.
+// space, so "第1章総則" reads "第1章　総則". A marker that ends the title is
+// followed by nothing, which is not the space either, so it gets one too:
+// titles written by earlier versions look the same and users compare them.
 void SpaceAfterMarker(std::u32string& title, char32_t marker) {
   const auto at = title.find(marker);
-  if (at == std::u32string::npos || at + 1 >= title.size()) return;
-  if (title[at + 1] != kIdeographicSpace) title.insert(at + 1, 1, kIdeographicSpace);
+  if (at == std::u32string::npos) return;
+  if (at + 1 >= title.size() || title[at + 1] != kIdeographicSpace) title.insert(at + 1, 1, kIdeographicSpace);
 }
 
 std::string WithoutSpaces(const std::string& text) {
