@@ -1,0 +1,77 @@
+#include "app/drop_list.h"
+
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
+
+namespace vellumark::app {
+
+DropList::DropList(QWidget* parent) : QListWidget(parent) {
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  // Entries are never dragged out or reordered: the list only receives files.
+  setDragDropMode(QAbstractItemView::DropOnly);
+  setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
+}
+
+int DropList::SelectedRow() const {
+  const QList<QListWidgetItem*> selected = selectedItems();
+  if (selected.isEmpty()) return -1;
+  return row(selected.front());
+}
+
+QStringList LocalFilesOf(const QMimeData* mime) {
+  QStringList paths;
+  if (mime == nullptr || !mime->hasUrls()) return paths;
+  for (const QUrl& url : mime->urls()) {
+    // Native separators: the paths are kept as the file manager names them.
+    if (url.isLocalFile()) paths.append(QDir::toNativeSeparators(url.toLocalFile()));
+  }
+  return paths;
+}
+
+// Drag enter and move are accepted only for drops that carry local files, so
+// the cursor tells the user before the drop that a text or a link is refused.
+void DropList::dragEnterEvent(QDragEnterEvent* event) {
+  if (!LocalFilesOf(event->mimeData()).isEmpty()) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void DropList::dragMoveEvent(QDragMoveEvent* event) {
+  if (!LocalFilesOf(event->mimeData()).isEmpty()) {
+    event->acceptProposedAction();
+  } else {
+    event->ignore();
+  }
+}
+
+void DropList::dropEvent(QDropEvent* event) {
+  const QStringList paths = LocalFilesOf(event->mimeData());
+  if (paths.isEmpty()) {
+    event->ignore();
+    return;
+  }
+  // Copy, never move: the file manager must leave the dropped files where
+  // they are.
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+  emit filesDropped(paths);
+}
+
+void DropList::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Delete) {
+    event->accept();
+    emit deletePressed();
+    return;
+  }
+  QListWidget::keyPressEvent(event);
+}
+
+}  // namespace vellumark::app

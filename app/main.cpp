@@ -1,0 +1,30 @@
+// vellumark: the desktop window over the conversion core.
+#include <QApplication>
+#include <exception>
+#include <memory>
+
+#include "acrobat/real_engine.h"
+#include "app/main_window.h"
+#include "app/message_service.h"
+#include "pipeline/working_files.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Vellumark"));
+  vellumark::app::QtMessageService messages;
+  // Start-up failures (no folder for the working files, no application
+  // folder) are the only ones outside the window's own handlers: they are
+  // shown once and the program ends.
+  try {
+    const vellumark::pipeline::WorkingFiles files =
+        vellumark::pipeline::MakeWorkingFiles(vellumark::pipeline::ApplicationFolder());
+    const std::unique_ptr<vellumark::acrobat::Engine> engine = vellumark::acrobat::MakeRealEngine();
+    vellumark::app::Form1 form(*engine, files, messages);
+    form.Form_Load();
+    form.show();
+    return QApplication::exec();
+  } catch (const std::exception& error) {
+    messages.Show(QString::fromUtf8(error.what()), vellumark::app::MessageIcon::kCritical);
+    return 1;
+  }
+}
