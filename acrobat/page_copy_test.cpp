@@ -1,0 +1,162 @@
+// What travels with a copied page: its links when their target travels too,
+// and only the resources it draws.
+#include <gtest/gtest.h>
+#include <qpdf/QPDFWriter.hh>
+
+#include <random>
+
+#include "acrobat/blank_template.h"
+#include "acrobat/real_engine.h"
+#include "acrobat/test_pdf_reader.h"
+
+namespace vellumark::acrobat {
+namespace {
+
+using testing::DataFile;
+using testing::SavedPdf;
+using testing::ScratchFolder;
+
+int ImageCount(SavedPdf& pdf) {
+  int images = 0;
+  for (auto& object : pdf.qpdf().getAllObjects()) {
+    if (object.isStream() && object.getDict().getKey("/Subtype").isNameAndEquals("/Image")) ++images;
+  }
+  return images;
+}
+
+// Link annotations of a page with the page index they jump to (-1: none).
+std::vector<int> LinkTargets(SavedPdf& pdf, int page) {
+  std::vector<int> targets;
+  auto annots = pdf.page(page).getKey("/Annots");
+  if (!annots.isArray()) return targets;
+  for (auto& annot : annots.getArrayAsVector()) {
+    if (!annot.getKey("/Subtype").isNameAndEquals("/Link")) continue;
+    auto dest = annot.getKey("/Dest");
+    if (annot.getKey("/A").isDictionary()) {
+      auto action = annot.getKey("/A");
+      if (action.getKey("/S").isNameAndEquals("/URI")) {
+        targets.push_back(-2);  // a web link
+        continue;
+      }
+      dest = action.getKey("/D");
+    }
+    targets.push_back(dest.isArray() ? pdf.PageIndexOf(dest.getArrayItem(0)) : -1);
+  }
+  return targets;
+}
+
+// Eight pages, each drawing one photo-sized image of its own, all naming
+// every image in one shared resource dictionary, as word processors write.
+std::filesystem::path MakeSharedResourcePdf(const std::filesystem::path& file) {
+  constexpr int kPages = 8;
+  constexpr int kSide = 180;  // 180 x 180 RGB: about 95 KB that does not compress
+  QPDF pdf;
+  pdf.emptyPDF();
+  std::mt19937 random(20240601);
+  auto xobjects = QPDFObjectHandle::newDictionary();
+  for (int i = 0; i < kPages; ++i) {
+    std::string pixels(kSide * kSide * 3, '\0');
+    for (auto& byte : pixels) byte = static_cast<char>(random() & 0xFF);
+    auto image = QPDFObjectHandle::newStream(&pdf, pixels);
+    auto dict = image.getDict();
+    dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
+    dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Image"));
+    dict.replaceKey("/Width", QPDFObjectHandle::newInteger(kSide));
+    dict.replaceKey("/Height", QPDFObjectHandle::newInteger(kSide));
+    dict.replaceKey("/ColorSpace", QPDFObjectHandle::newName("/DeviceRGB"));
+    dict.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(8));
+    xobjects.replaceKey("/Im" + std::to_string(i), image);
+  }
+  auto resources = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+  resources.replaceKey("/XObject", xobjects);
+  auto pages = pdf.getRoot().getKey("/Pages");
+  std::vector<QPDFObjectHandle> kids;
+  for (int i = 0; i < kPages; ++i) {
+    auto content = QPDFObjectHandle::newStream(&pdf, "q 200 0 0 200 100 500 cm /Im" + std::to_string(i) + " Do Q\n");
+    auto page = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    page.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
+    page.replaceKey("/Parent", pages);
+    page.replaceKey("/MediaBox", QPDFObjectHandle::newArray({QPDFObjectHandle::newInteger(0),
+                                                             QPDFObjectHandle::newInteger(0),
+                                                             QPDFObjectHandle::newInteger(595),
+                                                             QPDFObjectHandle::newInteger(842)}));
+    page.replaceKey("/Resources", resources);
+    page.replaceKey("/Contents", content);
+    kids.push_back(page);
+  }
+  pages.replaceKey("/Kids", QPDFObjectHandle::newArray(kids));
+  pages.replaceKey("/Count", QPDFObjectHandle::newInteger(kPages));
+  QPDFWriter writer(pdf, file.string().c_str());
+  writer.write();
+  return file;
+}
+
+TEST(PageCopy, APartCarriesOnlyTheImagesItsPagesDraw) {
+  ScratchFolder folder;
+  const auto whole = MakeSharedResourcePdf(folder / "album.pdf");
+  auto engine = MakeRealEngine();
+  auto source = engine->Open(whole);
+  WriteTemplatePdf(folder / "Defaul2.pdf");
+  auto partView = engine->Open(folder / "Defaul2.pdf");
+  auto& part = partView->GetPDDoc();
+  part.InsertPages(0, source->GetPDDoc(), 2, 2);
+  part.DeletePages(0, 0);
+  part.Save(folder / "part.pdf");
+
+  ASSERT_TRUE(testing::QpdfCheckPasses(folder / "part.pdf"));
+  SavedPdf saved(folder / "part.pdf");
+  EXPECT_EQ(saved.pageCount(), 2);
+  EXPECT_EQ(ImageCount(saved), 2);
+  EXPECT_LT(std::filesystem::file_size(folder / "part.pdf"), std::filesystem::file_size(whole) / 3);
+}
+
+TEST(PageCopy, WordProcessorPagesSharingResourcesArePrunedToo) {
+  // appendix2.pdf names both photos in the one dictionary all pages share.
+  ScratchFolder folder;
+  auto engine = MakeRealEngine();
+  auto source = engine->Open(DataFile("appendix2.pdf"));
+  WriteTemplatePdf(folder / "Defaul2.pdf");
+  auto partView = engine->Open(folder / "Defaul2.pdf");
+  auto& part = partView->GetPDDoc();
+  part.InsertPages(0, source->GetPDDoc(), 1, 1);
+  part.DeletePages(0, 0);
+  part.Save(folder / "part.pdf");
+  SavedPdf saved(folder / "part.pdf");
+  EXPECT_EQ(ImageCount(saved), 1);
+  EXPECT_EQ(testing::FirstLine(testing::PopplerPageLines(folder / "part.pdf").at(0)), "5.2 完成");
+}
+
+TEST(PageCopy, LinksFollowTheirTargetOrAreDropped) {
+  ScratchFolder folder;
+  auto engine = MakeRealEngine();
+  auto report = engine->Open(DataFile("report.pdf"));
+  WriteTemplatePdf(folder / "Default.pdf");
+
+  // The whole report: the contents page links to body pages 1 and 4.
+  auto allView = engine->Open(folder / "Default.pdf");
+  auto& all = allView->GetPDDoc();
+  all.InsertPages(0, report->GetPDDoc(), 0, 10);
+  all.DeletePages(0, 0);
+  all.Save(folder / "all.pdf");
+  SavedPdf savedAll(folder / "all.pdf");
+  auto contentsLinks = LinkTargets(savedAll, 1);
+  std::sort(contentsLinks.begin(), contentsLinks.end());
+  EXPECT_EQ(contentsLinks, (std::vector<int>{2, 5}));
+  EXPECT_EQ(LinkTargets(savedAll, 0), (std::vector<int>{-2}));  // the web link stays
+
+  // Cover and contents alone, inserted in two steps with the first chapter
+  // arriving later: one link finds its target, the other is left out.
+  auto frontView = engine->Open(folder / "Default.pdf");
+  auto& front = frontView->GetPDDoc();
+  front.InsertPages(0, report->GetPDDoc(), 0, 2);
+  front.InsertPages(2, report->GetPDDoc(), 2, 1);
+  front.DeletePages(0, 0);
+  front.Save(folder / "front.pdf");
+  ASSERT_TRUE(testing::QpdfCheckPasses(folder / "front.pdf"));
+  SavedPdf savedFront(folder / "front.pdf");
+  EXPECT_EQ(LinkTargets(savedFront, 1), (std::vector<int>{2}));
+  EXPECT_EQ(savedFront.pageCount(), 3);
+}
+
+}  // namespace
+}  // namespace vellumark::acrobat

@@ -1,0 +1,291 @@
+// Page text and thumbnail images through poppler-cpp, spread over worker
+// threads. poppler is not safe to share across threads within one document,
+// so every worker opens its own poppler document on the same bytes.
+#include <poppler/cpp/poppler-document.h>
+#include <poppler/cpp/poppler-global.h>
+#include <poppler/cpp/poppler-image.h>
+#include <poppler/cpp/poppler-page-renderer.h>
+#include <poppler/cpp/poppler-page.h>
+#if VELLUMARK_HAVE_POPPLER_SPLASH
+// poppler's own rasteriser, from its private headers (Debian's
+// libpoppler-private-dev); without them thumbnails go through poppler-cpp.
+#include <PDFDoc.h>
+#include <SplashOutputDev.h>
+#include <Stream.h>
+#include <splash/SplashBitmap.h>
+#endif
+#include <qpdf/Pl_Buffer.hh>
+#include <qpdf/Pl_Flate.hh>
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <functional>
+#include <limits>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "acrobat/engine_messages.h"
+#include "acrobat/qpdf_document.h"
+
+namespace vellumark::acrobat::detail {
+
+namespace {
+
+// Thumbnails are an eighth of the page at 72 dpi: A4 (595 x 842 points)
+// gives about 74 x 105 pixels, the size viewers show in their page panel.
+constexpr double kThumbnailDpi = 72.0 / 8.0;
+
+// poppler-cpp creates its global state with the first document and destroys
+// it with the last; documents loaded and freed on several threads at once
+// would race on that. One document that lives as long as the program keeps
+// the global state up, and a lock serialises loading and freeing.
+std::mutex& PopplerLifecycleLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+void QuietPopplerMessages(const std::string&, void*) {
+  // poppler reports every syntax slip of a damaged file on stderr; the
+  // engine reports failures itself, in words a user understands.
+}
+
+constexpr char kTinyPdf[] =
+    "%PDF-1.4\n1 0 obj<</Type/Catalog/Pages 2 0 R>>endobj\n"
+    "2 0 obj<</Type/Pages/Kids[3 0 R]/Count 1>>endobj\n"
+    "3 0 obj<</Type/Page/Parent 2 0 R/MediaBox[0 0 10 10]>>endobj\n"
+    "trailer<</Root 1 0 R>>\n%%EOF\n";
+
+void InitialisePoppler() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    poppler::set_debug_error_function(QuietPopplerMessages, nullptr);
+    std::lock_guard<std::mutex> guard(PopplerLifecycleLock());
+    static poppler::document* keepGlobalsAlive =
+        poppler::document::load_from_raw_data(kTinyPdf, static_cast<int>(sizeof kTinyPdf - 1));
+    (void)keepGlobalsAlive;
+  });
+}
+
+struct PopplerDocumentDeleter {
+  void operator()(poppler::document* doc) const {
+    std::lock_guard<std::mutex> guard(PopplerLifecycleLock());
+    delete doc;
+  }
+};
+using PopplerDocument = std::unique_ptr<poppler::document, PopplerDocumentDeleter>;
+
+std::atomic<long> documentsLoaded{0};
+
+PopplerDocument LoadPoppler(const std::string& bytes) {
+  InitialisePoppler();
+  ++documentsLoaded;
+  std::lock_guard<std::mutex> guard(PopplerLifecycleLock());
+  // A document that needs a user password comes back locked, not null, and
+  // poppler crashes when a locked document's pages are used.
+  PopplerDocument doc(poppler::document::load_from_raw_data(bytes.data(), static_cast<int>(bytes.size())));
+  if (doc && doc->is_locked()) doc.reset();
+  return doc;
+}
+
+// Runs `work(state, k)` for k = 0 .. count-1 on up to one thread per core,
+// each thread with its own state from `makeState` (its own poppler document
+// of the file). The first failure is rethrown on the caller's thread once
+// every worker has stopped.
+template <typename State>
+void ForEachPage(std::size_t count, const std::function<State()>& makeState,
+                 const std::function<void(State&, std::size_t)>& work) {
+  if (count == 0) return;
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  const auto workers = static_cast<unsigned>(std::min<std::size_t>(cores, count));
+  std::atomic<std::size_t> next{0};
+  std::atomic<bool> failed{false};
+  std::exception_ptr failure;
+  std::mutex failureLock;
+
+  auto run = [&] {
+    try {
+      State state = makeState();
+      // Bounded by `count`: every index is handed out once.
+      for (std::size_t k = next++; k < count && !failed; k = next++) work(state, k);
+    } catch (...) {
+      std::lock_guard<std::mutex> guard(failureLock);
+      if (!failure) failure = std::current_exception();
+      failed = true;
+    }
+  };
+  std::vector<std::thread> threads;
+  for (unsigned t = 1; t < workers; ++t) {
+    try {
+      threads.emplace_back(run);
+    } catch (const std::system_error&) {
+      break;  // no more threads to be had: the ones running share the work
+    }
+  }
+  run();
+  for (auto& t : threads) t.join();
+  if (failure) std::rethrow_exception(failure);
+}
+
+std::function<PopplerDocument()> PopplerDocuments(LoadedFile& file) {
+  return [&file] {
+    PopplerDocument doc = LoadPoppler(file.PopplerBytes());
+    if (!doc) throw PdfError(file.path(), kDamaged);
+    return doc;
+  };
+}
+
+std::unique_ptr<poppler::page> PageOf(poppler::document& doc, int index, const LoadedFile& file,
+                                      const char* what) {
+  std::unique_ptr<poppler::page> page;
+  if (index >= 0 && index < doc.pages()) page.reset(doc.create_page(index));
+  if (!page) throw PdfError(file.path(), what);
+  return page;
+}
+
+// Raw order: each line of the page exactly once, in the order the producer
+// wrote it, words joined by one space, an ideographic space read as one
+// ASCII space, and no indentation. The alternatives fail on real Japanese
+// word-processor output: the physical layout pads an ideographic space to
+// up to nine spaces and indents centred lines, and the reading-order layout
+// cuts a heading such as "第1章　総則" into two lines.
+std::string PageText(poppler::page& page) {
+  const auto utf8 = page.text(poppler::rectf(), poppler::page::raw_order_layout).to_utf8();
+  std::string text;
+  text.reserve(utf8.size());
+  for (char c : utf8) {
+    if (c == '\f') continue;           // page separator poppler appends
+    text.push_back(c == '\n' ? '\r' : c);  // the line end the readers split at
+  }
+  return text;
+}
+
+std::string Deflate(const std::string& raw) {
+  Pl_Buffer out("thumbnail");
+  Pl_Flate deflate("thumbnail", &out, Pl_Flate::a_deflate);
+  deflate.write(reinterpret_cast<const unsigned char*>(raw.data()), raw.size());
+  deflate.finish();
+  auto buffer = out.getBufferSharedPointer();
+  return std::string(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());
+}
+
+// RGB rows of `width` pixels, `stride` bytes apart, packed and compressed.
+ThumbnailImage PackThumbnail(const char* data, int width, int height, int stride) {
+  ThumbnailImage thumb;
+  thumb.width = width;
+  thumb.height = height;
+  const auto rowBytes = static_cast<std::size_t>(width) * 3;
+  std::string raw;
+  raw.reserve(rowBytes * static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y) raw.append(data + static_cast<std::ptrdiff_t>(y) * stride, rowBytes);
+  thumb.flateData = Deflate(raw);
+  return thumb;
+}
+
+[[maybe_unused]] ThumbnailImage RenderThumbnail(poppler::page& page, const LoadedFile& file) {
+  poppler::page_renderer renderer;
+  renderer.set_image_format(poppler::image::format_rgb24);
+  renderer.set_render_hint(poppler::page_renderer::antialiasing);
+  renderer.set_render_hint(poppler::page_renderer::text_antialiasing);
+  const poppler::image image = renderer.render_page(&page, kThumbnailDpi, kThumbnailDpi);
+  if (!image.is_valid() || image.width() <= 0 || image.height() <= 0) throw PdfError(file.path(), kThumbnailFailed);
+  return PackThumbnail(image.const_data(), image.width(), image.height(), image.bytes_per_row());
+}
+
+#if VELLUMARK_HAVE_POPPLER_SPLASH
+// poppler-cpp's page renderer builds a new rasteriser for every page, and
+// with it loads every font anew: a non-embedded Japanese font costs some
+// 25 ms a page that way, ten times the page itself. One rasteriser per
+// worker keeps its font cache across pages, as poppler's own tools do.
+class SplashThumbnailer {
+ public:
+  explicit SplashThumbnailer(LoadedFile& file) : file_(file) {
+    InitialisePoppler();  // the global parameters poppler-cpp set up
+    const std::string& bytes = file.PopplerBytes();
+    {
+      std::lock_guard<std::mutex> guard(PopplerLifecycleLock());
+      ++documentsLoaded;
+      doc_ = std::make_unique<PDFDoc>(
+          new MemStream(bytes.data(), 0, static_cast<Goffset>(bytes.size()), Object(objNull)));
+    }
+    if (!doc_->isOk()) throw PdfError(file.path(), kDamaged);
+    SplashColor paper;
+    paper[0] = paper[1] = paper[2] = 0xFF;
+    output_ = std::make_unique<SplashOutputDev>(splashModeRGB8, 4, false, paper);
+    output_->setFontAntialias(true);
+    output_->setVectorAntialias(true);
+    output_->startDoc(doc_.get());
+  }
+  ~SplashThumbnailer() {
+    output_.reset();
+    std::lock_guard<std::mutex> guard(PopplerLifecycleLock());
+    doc_.reset();
+  }
+
+  ThumbnailImage Render(int pageIndex) {
+    if (pageIndex < 0 || pageIndex >= doc_->getNumPages()) throw PdfError(file_.path(), kThumbnailFailed);
+    // The crop box, as a viewer shows the page; annotations drawn as on screen.
+    doc_->displayPageSlice(output_.get(), pageIndex + 1, kThumbnailDpi, kThumbnailDpi, 0, false, true, false, -1,
+                           -1, -1, -1);
+    SplashBitmap* bitmap = output_->getBitmap();
+    if (bitmap == nullptr || bitmap->getWidth() <= 0 || bitmap->getHeight() <= 0) {
+      throw PdfError(file_.path(), kThumbnailFailed);
+    }
+    return PackThumbnail(reinterpret_cast<const char*>(bitmap->getDataPtr()), bitmap->getWidth(),
+                         bitmap->getHeight(), bitmap->getRowSize());
+  }
+
+ private:
+  LoadedFile& file_;
+  std::unique_ptr<PDFDoc> doc_;
+  std::unique_ptr<SplashOutputDev> output_;
+};
+#endif
+
+}  // namespace
+
+long PopplerDocumentsLoaded() { return documentsLoaded; }
+
+void EnsurePopplerReadable(LoadedFile& file) {
+  if (file.popplerChecked) return;
+  file.popplerChecked = true;
+  // poppler takes the length of a document in memory as an int.
+  if (file.PopplerBytes().size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
+    throw PdfError(file.path(), kFileTooLarge);
+  }
+  if (LoadPoppler(file.PopplerBytes())) return;
+  // poppler gave up on a file QPDF could repair: let it read QPDF's rewrite.
+  file.UsePopplerRepair();
+  if (!LoadPoppler(file.PopplerBytes())) throw PdfError(file.path(), kDamaged);
+}
+
+std::vector<std::string> ExtractPageTexts(LoadedFile& file, const std::vector<int>& pageIndexes) {
+  EnsurePopplerReadable(file);
+  std::vector<std::string> texts(pageIndexes.size());
+  ForEachPage<PopplerDocument>(pageIndexes.size(), PopplerDocuments(file), [&](PopplerDocument& doc, std::size_t k) {
+    auto page = PageOf(*doc, pageIndexes[k], file, kPageTextUnreadable);
+    texts[k] = PageText(*page);
+  });
+  return texts;
+}
+
+std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector<int>& pageIndexes) {
+  EnsurePopplerReadable(file);
+  std::vector<ThumbnailImage> thumbs(pageIndexes.size());
+#if VELLUMARK_HAVE_POPPLER_SPLASH
+  ForEachPage<std::unique_ptr<SplashThumbnailer>>(
+      pageIndexes.size(), [&file] { return std::make_unique<SplashThumbnailer>(file); },
+      [&](std::unique_ptr<SplashThumbnailer>& renderer, std::size_t k) {
+        thumbs[k] = renderer->Render(pageIndexes[k]);
+      });
+#else
+  ForEachPage<PopplerDocument>(pageIndexes.size(), PopplerDocuments(file), [&](PopplerDocument& doc, std::size_t k) {
+    auto page = PageOf(*doc, pageIndexes[k], file, kThumbnailFailed);
+    thumbs[k] = RenderThumbnail(*page, file);
+  });
+#endif
+  return thumbs;
+}
+
+}  // namespace vellumark::acrobat::detail

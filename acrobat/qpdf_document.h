@@ -1,0 +1,206 @@
+#pragma once
+// Private to the engine's implementation files: the QPDF-backed document,
+// view and bookmark classes. Never include this from outside acrobat/*.cpp;
+// the public boundary is engine.h.
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFObjectHandle.hh>
+
+#include <cstddef>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "acrobat/engine.h"
+
+namespace vellumark::acrobat::detail {
+
+// A link annotation of a page that jumps to another page of the same file.
+// Kept by position in the page's /Annots so that every copy of the page can
+// find its own copy of the annotation.
+struct PageLink {
+  std::size_t annotIndex = 0;
+  int targetIndex = 0;  // page index in the file the page came from
+};
+
+// A PDF file read into memory, with its parsed structure. Every document
+// holding pages of the file keeps it alive: copied pages read their streams
+// from these bytes, and their text and thumbnails are taken from here (pages
+// travel between documents unchanged, so the file's page is the page).
+class LoadedFile {
+ public:
+  // Throws PdfError naming `path` when the file is missing, unreadable, not
+  // a PDF, needs a password to open or is damaged beyond repair.
+  static std::shared_ptr<LoadedFile> Load(const std::filesystem::path& path);
+  ~LoadedFile();
+
+  const std::filesystem::path& path() const { return path_; }
+  QPDF& qpdf() { return *qpdf_; }
+  const std::vector<QPDFObjectHandle>& pages() const { return pages_; }
+  const std::vector<PageLink>& LinksOf(int pageIndex) const;
+  std::string pdfVersion() const { return version_; }
+
+  // Bytes poppler reads: the file itself, or, once UsePopplerRepair() has
+  // been called because poppler cannot open the file as it stands, QPDF's
+  // repaired rewrite of it.
+  const std::string& PopplerBytes() const { return popplerUsesRepair_ ? repairedBytes_ : *bytes_; }
+  void UsePopplerRepair();
+  bool popplerChecked = false;
+
+  // Cached text of the file's pages, filled by the document on demand.
+  std::vector<std::optional<std::string>>& textCache() { return textCache_; }
+
+  // Gives every page its own, pruned resource dictionary when the pages
+  // share one (word processors name every image of the document in one
+  // dictionary), so that a copied page brings along only what it draws.
+  // Runs once per file, before its first page is copied out.
+  void PrepareForCopy();
+
+ private:
+  explicit LoadedFile(std::filesystem::path path) : path_(std::move(path)) {}
+  void ReadStructure();
+  void NormaliseLinks();
+
+  std::filesystem::path path_;
+  // Declared before qpdf_: QPDF reads lazily from these bytes and must go first.
+  std::shared_ptr<const std::string> bytes_;
+  std::string repairedBytes_;
+  std::shared_ptr<QPDF> qpdf_;
+  std::vector<QPDFObjectHandle> pages_;
+  std::map<int, std::vector<PageLink>> links_;
+  std::vector<std::optional<std::string>> textCache_;
+  std::string version_;
+  bool preparedForCopy_ = false;
+  bool popplerUsesRepair_ = false;
+};
+
+class RealDocument;
+
+// One bookmark of the in-memory outline; the outline is written into the
+// file's /Outlines at save time.
+class RealBookmark final : public Bookmark {
+ public:
+  RealBookmark(RealDocument& document, RealBookmark* parent) : document_(document), parent_(parent) {}
+
+  void Remove() override;
+  Bookmark& CreateChild(const std::string& title, const std::string& action, int position,
+                        int targetPage) override;
+  std::vector<Bookmark*> children() override;
+  std::string title() const override { return title_; }
+
+ private:
+  friend class RealDocument;
+  RealDocument& document_;
+  RealBookmark* parent_;
+  std::string title_;
+  std::string action_;               // JavaScript text, may be empty
+  QPDFObjectHandle targetPage_;      // page object at creation, or null
+  QPDFObjectHandle loadedDest_;      // for bookmarks read from the file
+  QPDFObjectHandle loadedAction_;    // a read bookmark's non-page action
+  bool removed_ = false;
+  std::vector<std::unique_ptr<RealBookmark>> children_;
+};
+
+struct PageEntry {
+  QPDFObjectHandle page;               // page object in this document's QPDF
+  std::shared_ptr<LoadedFile> origin;  // the file the page was read from
+  int originIndex = 0;                 // its index there
+};
+
+class RealDocument final : public Document {
+ public:
+  explicit RealDocument(std::shared_ptr<LoadedFile> file);
+  ~RealDocument() override;
+
+  int GetNumPages() const override;
+  std::string ReadPageText(int pageIndex) const override;
+  void InsertPages(int after, const Document& source, int firstSourcePage, int count) override;
+  void DeletePages(int first, int last) override;
+  void MovePage(int moveAfter, int pageToMove) override;
+  void Save(const std::filesystem::path& path) override;
+  void SetPageMode(int mode) override;
+  void SetOpenInfo(int page, int zoom, int viewMode) override;
+  void DeleteThumbs(int first, int last) override;
+  void CreateThumbs(int first, int last) override;
+  Bookmark& BookmarkRoot() override;
+  void Close() override;
+
+  // Index of `page` in this document, or -1.
+  int IndexOfPage(const QPDFObjectHandle& page) const;
+  QPDFObjectHandle PageAt(int index) const;
+  void OutlineChanged() { outlineDirty_ = true; }
+
+ private:
+  void CheckOpen() const;
+  void CheckRange(int first, int last) const;
+  void LoadOutline();
+  void SyncPageTree();
+  void WriteOutline();
+  void WriteOpeningState();
+  void WriteFile(const std::filesystem::path& path);
+
+  std::shared_ptr<LoadedFile> file_;
+  QPDF& qpdf_;
+  std::vector<PageEntry> pages_;
+  // Every file whose objects this document's pages may read from.
+  std::set<std::shared_ptr<LoadedFile>> keepAlive_;
+  std::string minimumVersion_;
+  RealBookmark root_;
+  bool outlineDirty_ = false;
+  bool closed_ = false;
+  std::optional<int> pageMode_;
+  std::optional<int> openPage_;
+  int openZoom_ = 100;
+};
+
+class RealView final : public View {
+ public:
+  explicit RealView(std::shared_ptr<LoadedFile> file) : document_(std::move(file)) {}
+  Document& GetPDDoc() override { return document_; }
+  void SetViewMode(int mode) override { viewMode_ = mode; }
+  void ZoomTo(int zoomType, int scale) override {
+    zoomType_ = zoomType;
+    zoomScale_ = scale;
+  }
+  void Close(bool noSave) override;
+
+ private:
+  RealDocument document_;
+  int viewMode_ = 0;
+  int zoomType_ = 0;
+  int zoomScale_ = 100;
+};
+
+// Makes sure poppler can read `file`, switching it to QPDF's repaired
+// rewrite when poppler cannot read the original. Throws PdfError otherwise.
+void EnsurePopplerReadable(LoadedFile& file);
+
+// Page texts and thumbnails through poppler, on worker threads, one poppler
+// document per thread. Indexes are page indexes of `file`.
+std::vector<std::string> ExtractPageTexts(LoadedFile& file, const std::vector<int>& pageIndexes);
+
+// How many poppler documents the engine has opened so far: text and
+// thumbnails must cost one parse per file and worker, not one per page.
+long PopplerDocumentsLoaded();
+
+struct ThumbnailImage {
+  int width = 0;
+  int height = 0;
+  std::string flateData;  // RGB, 8 bits per component, Flate-compressed
+};
+std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector<int>& pageIndexes);
+
+// A file name beside `path` for writing before the rename to `path`: in the
+// same folder, so the rename never crosses file systems, and unique.
+std::filesystem::path TemporaryNameBeside(const std::filesystem::path& path);
+// The path as the UTF-8 text QPDF takes for file names.
+std::string Utf8Path(const std::filesystem::path& path);
+
+// A PDF text string in UTF-16BE with byte order mark, the one form every
+// reader takes for any title.
+QPDFObjectHandle MakeTextString(const std::string& utf8);
+
+}  // namespace vellumark::acrobat::detail

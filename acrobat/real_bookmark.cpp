@@ -1,0 +1,180 @@
+// The bookmark tree of a document: held in memory while the pipeline builds
+// it, written into /Outlines when the document is saved.
+#include <qpdf/QPDFOutlineDocumentHelper.hh>
+#include <qpdf/QPDFOutlineObjectHelper.hh>
+
+#include <algorithm>
+#include <functional>
+
+#include "acrobat/qpdf_document.h"
+
+namespace vellumark::acrobat::detail {
+
+namespace {
+
+// Deep enough for any real outline; a deeper one is cut rather than let a
+// malformed file recurse without end.
+constexpr int kMaxOutlineDepth = 32;
+
+}  // namespace
+
+void RealBookmark::Remove() {
+  if (parent_ == nullptr) {
+    children_.clear();
+  } else {
+    // The object stays (callers may still hold it) but no longer counts as
+    // a child, nor is it written.
+    removed_ = true;
+    children_.clear();
+  }
+  document_.OutlineChanged();
+}
+
+Bookmark& RealBookmark::CreateChild(const std::string& title, const std::string& action, int position,
+                                    int targetPage) {
+  auto node = std::make_unique<RealBookmark>(document_, this);
+  node->title_ = title;
+  node->action_ = action;
+  // The target is held as the page object, so it stays right when pages
+  // are moved or deleted afterwards. A target outside the document (forced
+  // creation) has none and jumps by its JavaScript alone.
+  if (targetPage >= 0 && targetPage < document_.GetNumPages()) node->targetPage_ = document_.PageAt(targetPage);
+
+  // `position` is 1-based among the live children; past the end appends.
+  auto at = children_.end();
+  int live = 0;
+  for (auto it = children_.begin(); it != children_.end(); ++it) {
+    if ((*it)->removed_) continue;
+    if (++live >= position) {
+      at = it;
+      break;
+    }
+  }
+  RealBookmark& created = **children_.insert(at, std::move(node));
+  document_.OutlineChanged();
+  return created;
+}
+
+std::vector<Bookmark*> RealBookmark::children() {
+  std::vector<Bookmark*> out;
+  for (auto& child : children_) {
+    if (!child->removed_) out.push_back(child.get());
+  }
+  return out;
+}
+
+// --- reading the file's own outline -----------------------------------------
+
+void RealDocument::LoadOutline() {
+  QPDFOutlineDocumentHelper helper(qpdf_);
+  if (!helper.hasOutlines()) return;
+  // Read into the same tree the pipeline edits, so that children() shows
+  // them and a save writes them back (pointing only at pages still here).
+  std::function<void(RealBookmark&, QPDFOutlineObjectHelper&, int)> read =
+      [&](RealBookmark& node, QPDFOutlineObjectHelper& item, int depth) {
+        node.title_ = item.getTitle();
+        auto dest = item.getDest();
+        if (dest.isArray() && dest.getArrayNItems() > 0) {
+          node.loadedDest_ = dest;
+        } else {
+          auto action = item.getObjectHandle().getKey("/A");
+          if (action.isDictionary() && !action.getKey("/S").isNameAndEquals("/GoTo")) node.loadedAction_ = action;
+        }
+        if (depth >= kMaxOutlineDepth) return;
+        for (auto& kid : item.getKids()) {
+          auto child = std::make_unique<RealBookmark>(*this, &node);
+          read(*child, kid, depth + 1);
+          node.children_.push_back(std::move(child));
+        }
+      };
+  for (auto& top : helper.getTopLevelOutlines()) {
+    auto child = std::make_unique<RealBookmark>(*this, &root_);
+    read(*child, top, 1);
+    root_.children_.push_back(std::move(child));
+  }
+  // Written anew at the first save, so that items pointing at pages that
+  // left the document lose their jump rather than drag the page along.
+  outlineDirty_ = true;
+}
+
+// --- writing ------------------------------------------------------------------
+
+void RealDocument::WriteOutline() {
+  if (!outlineDirty_) return;
+  outlineDirty_ = false;
+  auto catalog = qpdf_.getRoot();
+
+  // Every viewer follows a /GoTo; viewers that run JavaScript then also run
+  // the action text, which does the same (page and 100 %).
+  auto actionOf = [&](const RealBookmark& node) -> QPDFObjectHandle {
+    QPDFObjectHandle script;
+    if (!node.action_.empty()) {
+      script = QPDFObjectHandle::newDictionary();
+      script.replaceKey("/S", QPDFObjectHandle::newName("/JavaScript"));
+      script.replaceKey("/JS", QPDFObjectHandle::newString(node.action_));
+    }
+    if (IndexOfPage(node.targetPage_) >= 0) {
+      auto go = QPDFObjectHandle::newDictionary();
+      go.replaceKey("/S", QPDFObjectHandle::newName("/GoTo"));
+      go.replaceKey("/D", QPDFObjectHandle::newArray({node.targetPage_, QPDFObjectHandle::newName("/XYZ"),
+                                                      QPDFObjectHandle::newNull(), QPDFObjectHandle::newNull(),
+                                                      QPDFObjectHandle::newInteger(1)}));
+      if (script.isInitialized()) go.replaceKey("/Next", script);
+      return go;
+    }
+    return script;  // uninitialised when there is neither
+  };
+
+  // Returns the number of items written at this level. Bounded by the tree,
+  // which LoadOutline and CreateChild keep finite and acyclic.
+  std::function<int(RealBookmark&, QPDFObjectHandle)> writeLevel = [&](RealBookmark& parent,
+                                                                       QPDFObjectHandle parentObj) {
+    QPDFObjectHandle previous;
+    QPDFObjectHandle first;
+    int count = 0;
+    for (auto& child : parent.children_) {
+      if (child->removed_) continue;
+      auto item = qpdf_.makeIndirectObject(QPDFObjectHandle::newDictionary());
+      item.replaceKey("/Title", MakeTextString(child->title_));
+      item.replaceKey("/Parent", parentObj);
+      if (child->loadedDest_.isInitialized()) {
+        auto items = child->loadedDest_.getArrayAsVector();
+        if (IndexOfPage(items[0]) >= 0) item.replaceKey("/Dest", QPDFObjectHandle::newArray(items));
+      } else if (child->loadedAction_.isInitialized()) {
+        item.replaceKey("/A", child->loadedAction_);
+      } else if (auto action = actionOf(*child); action.isInitialized()) {
+        item.replaceKey("/A", action);
+      }
+      if (previous.isInitialized()) {
+        previous.replaceKey("/Next", item);
+        item.replaceKey("/Prev", previous);
+      } else {
+        first = item;
+      }
+      const int kids = writeLevel(*child, item);
+      // Written closed: the pane opens on the chapters, as a long report
+      // is read; a negative count is the number of hidden children.
+      if (kids > 0) item.replaceKey("/Count", QPDFObjectHandle::newInteger(-kids));
+      previous = item;
+      ++count;
+    }
+    if (count > 0) {
+      parentObj.replaceKey("/First", first);
+      parentObj.replaceKey("/Last", previous);
+    }
+    return count;
+  };
+
+  auto outlines = qpdf_.makeIndirectObject(QPDFObjectHandle::newDictionary());
+  outlines.replaceKey("/Type", QPDFObjectHandle::newName("/Outlines"));
+  const int top = writeLevel(root_, outlines);
+  if (top == 0) {
+    catalog.removeKey("/Outlines");
+    return;
+  }
+  // With every item closed, the visible items are the top level.
+  outlines.replaceKey("/Count", QPDFObjectHandle::newInteger(top));
+  catalog.replaceKey("/Outlines", outlines);
+}
+
+}  // namespace vellumark::acrobat::detail

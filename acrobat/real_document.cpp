@@ -1,0 +1,394 @@
+// The working, source and part documents of a conversion on QPDF: pages
+// are held in a list of their own and written into the page tree at save
+// time, together with the outline and the opening state.
+#include <qpdf/QPDFWriter.hh>
+#include <qpdf/QUtil.hh>
+
+#include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <chrono>
+#include <map>
+#include <string>
+#include <system_error>
+#include <utility>
+
+#include "acrobat/engine_messages.h"
+#include "acrobat/qpdf_document.h"
+
+namespace vellumark::acrobat::detail {
+
+namespace {
+
+// Acrobat's page modes, as the callers pass them.
+QPDFObjectHandle PageModeName(int mode) {
+  switch (mode) {
+    case 1: return QPDFObjectHandle::newName("/UseNone");
+    case 2: return QPDFObjectHandle::newName("/UseThumbs");
+    case 3: return QPDFObjectHandle::newName("/UseOutlines");
+    case 4: return QPDFObjectHandle::newName("/FullScreen");
+    default: return QPDFObjectHandle::newNull();
+  }
+}
+
+// "1.10" > "1.9" does not occur in PDF versions, but compare numerically
+// anyway so that "2.0" sorts above every 1.x.
+bool VersionLess(const std::string& a, const std::string& b) {
+  auto parts = [](const std::string& v) {
+    std::pair<int, int> number{0, 0};
+    const char* end = v.data() + v.size();
+    auto [next, ec] = std::from_chars(v.data(), end, number.first);
+    if (ec == std::errc() && next < end && *next == '.') std::from_chars(next + 1, end, number.second);
+    return number;
+  };
+  return parts(a) < parts(b);
+}
+
+QPDFObjectHandle XyzDestination(const QPDFObjectHandle& page, double zoom) {
+  return QPDFObjectHandle::newArray({page, QPDFObjectHandle::newName("/XYZ"), QPDFObjectHandle::newNull(),
+                                     QPDFObjectHandle::newNull(), QPDFObjectHandle::newReal(zoom, 4)});
+}
+
+}  // namespace
+
+std::string Utf8Path(const std::filesystem::path& path) {
+  const auto u8 = path.u8string();
+  return std::string(u8.begin(), u8.end());
+}
+
+std::filesystem::path TemporaryNameBeside(const std::filesystem::path& path) {
+  // The clock and a counter keep names apart between processes and between
+  // saves of this one.
+  static std::atomic<unsigned> counter{0};
+  const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
+  auto name = path.filename();
+  name += ".vellumark-" + std::to_string(tick) + "-" + std::to_string(counter++) + ".tmp";
+  return path.parent_path() / name;
+}
+
+QPDFObjectHandle MakeTextString(const std::string& utf8) {
+  std::string utf16 = QUtil::utf8_to_utf16(utf8);
+  if (utf16.size() < 2 || utf16[0] != '\xFE' || utf16[1] != '\xFF') utf16.insert(0, "\xFE\xFF");
+  return QPDFObjectHandle::newString(utf16);
+}
+
+RealDocument::RealDocument(std::shared_ptr<LoadedFile> file)
+    : file_(std::move(file)), qpdf_(file_->qpdf()), minimumVersion_(file_->pdfVersion()), root_(*this, nullptr) {
+  const auto& pages = file_->pages();
+  pages_.reserve(pages.size());
+  for (std::size_t i = 0; i < pages.size(); ++i) pages_.push_back(PageEntry{pages[i], file_, static_cast<int>(i)});
+  try {
+    LoadOutline();
+  } catch (const std::exception&) {
+    // An outline QPDF cannot walk (a loop, a broken item) is dropped: it
+    // would be rewritten at save time anyway, and the pages are what count.
+    root_.children_.clear();
+    outlineDirty_ = true;
+  }
+}
+
+RealDocument::~RealDocument() = default;
+
+void RealDocument::CheckOpen() const {
+  if (closed_) throw PdfError(file_->path(), kDocumentClosed);
+}
+
+// The same range rule as the rest of the engine's callers assume: inside
+// the document, and first..last may be empty (first == last + 1).
+void RealDocument::CheckRange(int first, int last) const {
+  if (first < 0 || last >= GetNumPages() || first > last + 1) throw PdfError(file_->path(), kBadPageRange);
+}
+
+int RealDocument::GetNumPages() const { return static_cast<int>(pages_.size()); }
+
+int RealDocument::IndexOfPage(const QPDFObjectHandle& page) const {
+  if (!page.isInitialized()) return -1;
+  const auto og = page.getObjGen();
+  for (std::size_t i = 0; i < pages_.size(); ++i) {
+    if (pages_[i].page.getObjGen() == og) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+QPDFObjectHandle RealDocument::PageAt(int index) const { return pages_.at(static_cast<std::size_t>(index)).page; }
+
+std::string RealDocument::ReadPageText(int pageIndex) const {
+  if (pageIndex < 0 || pageIndex >= GetNumPages()) throw PdfError(file_->path(), kBadPageRange);
+  const PageEntry& entry = pages_[static_cast<std::size_t>(pageIndex)];
+  auto& cache = entry.origin->textCache();
+  auto& slot = cache.at(static_cast<std::size_t>(entry.originIndex));
+  if (slot) return *slot;
+  // One poppler pass over every page of this origin that is still unread,
+  // so a scan of the whole document parses each source file once.
+  std::vector<int> missing;
+  for (const auto& other : pages_) {
+    if (other.origin != entry.origin) continue;
+    if (cache[static_cast<std::size_t>(other.originIndex)]) continue;
+    if (std::find(missing.begin(), missing.end(), other.originIndex) == missing.end()) {
+      missing.push_back(other.originIndex);
+    }
+  }
+  std::sort(missing.begin(), missing.end());
+  auto texts = ExtractPageTexts(*entry.origin, missing);
+  for (std::size_t k = 0; k < missing.size(); ++k) cache[static_cast<std::size_t>(missing[k])] = std::move(texts[k]);
+  return *slot;
+}
+
+void RealDocument::InsertPages(int after, const Document& source, int firstSourcePage, int count) {
+  CheckOpen();
+  if (count <= 0) return;
+  const auto* src = dynamic_cast<const RealDocument*>(&source);
+  if (src == nullptr) throw PdfError(file_->path(), kForeignDocument);
+  if (src->closed_) throw PdfError(src->file_->path(), kDocumentClosed);
+  if (firstSourcePage < 0 || firstSourcePage + count > src->GetNumPages()) {
+    throw PdfError(src->file_->path(), kBadPageRange);
+  }
+  if (after < -1 || after >= GetNumPages()) throw PdfError(file_->path(), kBadPageRange);
+
+  // Copied before any change reaches the list, so a failure leaves the
+  // document as it was.
+  std::vector<PageEntry> copies;
+  try {
+    src->file_->PrepareForCopy();
+    std::set<QPDFObjGen> present;
+    for (const auto& entry : pages_) present.insert(entry.page.getObjGen());
+    for (int k = 0; k < count; ++k) {
+      const PageEntry& from = src->pages_[static_cast<std::size_t>(firstSourcePage + k)];
+      QPDFObjectHandle page = src == this ? from.page : qpdf_.copyForeignObject(from.page);
+      // QPDF hands back the same copy when a page is copied again; a page
+      // object may stand only once in a page tree, so a second occurrence
+      // gets a dictionary of its own that shares the content.
+      if (!present.insert(page.getObjGen()).second) {
+        page = qpdf_.makeIndirectObject(page.shallowCopy());
+        present.insert(page.getObjGen());
+      }
+      copies.push_back(PageEntry{page, from.origin, from.originIndex});
+    }
+  } catch (const PdfError&) {
+    throw;
+  } catch (const std::exception&) {
+    throw PdfError(src->file_->path(), kDamaged);
+  }
+  pages_.insert(pages_.begin() + (after + 1), copies.begin(), copies.end());
+  if (src != this) {
+    keepAlive_.insert(src->file_);
+    keepAlive_.insert(src->keepAlive_.begin(), src->keepAlive_.end());
+    if (VersionLess(minimumVersion_, src->minimumVersion_)) minimumVersion_ = src->minimumVersion_;
+  }
+}
+
+void RealDocument::DeletePages(int first, int last) {
+  CheckOpen();
+  CheckRange(first, last);
+  pages_.erase(pages_.begin() + first, pages_.begin() + last + 1);
+}
+
+void RealDocument::MovePage(int moveAfter, int pageToMove) {
+  CheckOpen();
+  CheckRange(pageToMove, pageToMove);
+  if (moveAfter < -1 || moveAfter >= GetNumPages()) throw PdfError(file_->path(), kBadPageRange);
+  PageEntry entry = pages_[static_cast<std::size_t>(pageToMove)];
+  pages_.erase(pages_.begin() + pageToMove);
+  // `moveAfter` names a page index of the document before the move: behind
+  // the page that was there, which shifted down by one if it came later.
+  int insertAt = moveAfter + 1;
+  if (moveAfter >= pageToMove) insertAt -= 1;
+  insertAt = std::clamp(insertAt, 0, GetNumPages());
+  pages_.insert(pages_.begin() + insertAt, entry);
+}
+
+void RealDocument::SetPageMode(int mode) {
+  CheckOpen();
+  pageMode_ = mode;
+}
+
+void RealDocument::SetOpenInfo(int page, int zoom, int viewMode) {
+  CheckOpen();
+  openPage_ = page;
+  openZoom_ = zoom;
+  // The view mode of the opening information is the page mode the saved
+  // file opens with (3: bookmarks pane).
+  pageMode_ = viewMode;
+}
+
+void RealDocument::DeleteThumbs(int first, int last) {
+  CheckOpen();
+  CheckRange(first, last);
+  for (int i = first; i <= last; ++i) pages_[static_cast<std::size_t>(i)].page.removeKey("/Thumb");
+}
+
+void RealDocument::CreateThumbs(int first, int last) {
+  CheckOpen();
+  CheckRange(first, last);
+  // Rendered from the file each page came from, grouped by file so that
+  // each file is opened once per worker.
+  std::map<LoadedFile*, std::vector<int>> byOrigin;
+  for (int i = first; i <= last; ++i) byOrigin[pages_[static_cast<std::size_t>(i)].origin.get()].push_back(i);
+  for (auto& [origin, indexes] : byOrigin) {
+    std::vector<int> originIndexes;
+    originIndexes.reserve(indexes.size());
+    for (int i : indexes) originIndexes.push_back(pages_[static_cast<std::size_t>(i)].originIndex);
+    auto thumbs = RenderThumbnails(*origin, originIndexes);
+    for (std::size_t k = 0; k < indexes.size(); ++k) {
+      auto stream = QPDFObjectHandle::newStream(&qpdf_);
+      stream.replaceStreamData(thumbs[k].flateData, QPDFObjectHandle::newName("/FlateDecode"),
+                               QPDFObjectHandle::newNull());
+      auto dict = stream.getDict();
+      dict.replaceKey("/Width", QPDFObjectHandle::newInteger(thumbs[k].width));
+      dict.replaceKey("/Height", QPDFObjectHandle::newInteger(thumbs[k].height));
+      dict.replaceKey("/ColorSpace", QPDFObjectHandle::newName("/DeviceRGB"));
+      dict.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(8));
+      pages_[static_cast<std::size_t>(indexes[k])].page.replaceKey("/Thumb", stream);
+    }
+  }
+}
+
+Bookmark& RealDocument::BookmarkRoot() { return root_; }
+
+void RealDocument::Close() { closed_ = true; }
+
+// --- saving -----------------------------------------------------------------
+
+void RealDocument::SyncPageTree() {
+  auto root = qpdf_.getRoot();
+  auto pagesRoot = root.getKey("/Pages");
+  if (!pagesRoot.isDictionary() || !pagesRoot.isIndirect()) {
+    pagesRoot = qpdf_.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    root.replaceKey("/Pages", pagesRoot);
+  }
+  pagesRoot.replaceKey("/Type", QPDFObjectHandle::newName("/Pages"));
+  pagesRoot.removeKey("/Parent");
+  std::vector<QPDFObjectHandle> kids;
+  kids.reserve(pages_.size());
+  for (auto& entry : pages_) {
+    entry.page.replaceKey("/Parent", pagesRoot);
+    kids.push_back(entry.page);
+  }
+  pagesRoot.replaceKey("/Kids", QPDFObjectHandle::newArray(kids));
+  pagesRoot.replaceKey("/Count", QPDFObjectHandle::newInteger(static_cast<long long>(pages_.size())));
+  qpdf_.updateAllPagesCache();
+}
+
+void RealDocument::WriteOpeningState() {
+  auto root = qpdf_.getRoot();
+  if (pageMode_) {
+    auto name = PageModeName(*pageMode_);
+    if (!name.isNull()) root.replaceKey("/PageMode", name);
+  }
+  if (pages_.empty()) {
+    root.removeKey("/OpenAction");
+    return;
+  }
+  if (openPage_) {
+    const int index = std::clamp(*openPage_, 0, GetNumPages() - 1);
+    root.replaceKey("/OpenAction", XyzDestination(PageAt(index), openZoom_ / 100.0));
+    return;
+  }
+  // No opening information set: keep the file's own, but an open action to
+  // a page that has left the document (the blank base page of a part) is
+  // sent to the first page with the same view.
+  auto action = root.getKey("/OpenAction");
+  QPDFObjectHandle dest = action;
+  if (action.isDictionary() && action.getKey("/S").isNameAndEquals("/GoTo")) dest = action.getKey("/D");
+  if (!dest.isArray() || dest.getArrayNItems() < 1) return;
+  if (IndexOfPage(dest.getArrayItem(0)) >= 0) return;
+  auto items = dest.getArrayAsVector();
+  items[0] = PageAt(0);
+  if (action.isDictionary()) {
+    action.replaceKey("/D", QPDFObjectHandle::newArray(items));
+  } else {
+    root.replaceKey("/OpenAction", QPDFObjectHandle::newArray(items));
+  }
+}
+
+void RealDocument::WriteFile(const std::filesystem::path& path) {
+  const auto temporary = TemporaryNameBeside(path);
+  std::error_code ec;
+  try {
+    QPDFWriter writer(qpdf_, Utf8Path(temporary).c_str());
+    // Object streams keep the many small objects of a long document small;
+    // the same input always gives the same bytes, so a measured size holds
+    // for the file written next under its final name.
+    writer.setObjectStreamMode(qpdf_o_generate);
+    writer.setDeterministicID(true);
+    writer.setPreserveEncryption(false);
+    writer.setMinimumPDFVersion(minimumVersion_);
+    writer.write();
+  } catch (const std::exception&) {
+    std::filesystem::remove(temporary, ec);
+    throw PdfError(path, kCannotSave);
+  }
+  std::filesystem::rename(temporary, path, ec);
+  if (ec) {
+    std::filesystem::remove(temporary, ec);
+    throw PdfError(path, kCannotSave);
+  }
+}
+
+void RealDocument::Save(const std::filesystem::path& path) {
+  CheckOpen();
+  // Links to pages of the same file are pointed at this document's copy of
+  // the target, or left out of this save when the target is not here.
+  std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>> restoreAnnots;
+  try {
+    SyncPageTree();
+    std::map<std::pair<const LoadedFile*, int>, QPDFObjectHandle> byOrigin;
+    bool mapped = false;
+    for (auto& entry : pages_) {
+      const auto& links = entry.origin->LinksOf(entry.originIndex);
+      if (links.empty()) continue;
+      auto annots = entry.page.getKey("/Annots");
+      if (!annots.isArray()) continue;
+      if (!mapped) {
+        for (const auto& e : pages_) byOrigin.emplace(std::make_pair(e.origin.get(), e.originIndex), e.page);
+        mapped = true;
+      }
+      auto items = annots.getArrayAsVector();
+      std::vector<bool> keep(items.size(), true);
+      for (const auto& link : links) {
+        if (link.annotIndex >= items.size()) continue;
+        auto target = byOrigin.find({entry.origin.get(), link.targetIndex});
+        auto dest = items[link.annotIndex].getKey("/Dest");
+        if (target != byOrigin.end() && dest.isArray() && dest.getArrayNItems() > 0) {
+          dest.setArrayItem(0, target->second);
+        } else {
+          keep[link.annotIndex] = false;
+        }
+      }
+      if (std::find(keep.begin(), keep.end(), false) == keep.end()) continue;
+      std::vector<QPDFObjectHandle> kept;
+      for (std::size_t a = 0; a < items.size(); ++a) {
+        if (keep[a]) kept.push_back(items[a]);
+      }
+      restoreAnnots.emplace_back(entry.page, annots);
+      entry.page.replaceKey("/Annots", QPDFObjectHandle::newArray(kept));
+    }
+    WriteOutline();
+    WriteOpeningState();
+  } catch (const PdfError&) {
+    for (auto& [page, annots] : restoreAnnots) page.replaceKey("/Annots", annots);
+    throw;
+  } catch (const std::exception&) {
+    for (auto& [page, annots] : restoreAnnots) page.replaceKey("/Annots", annots);
+    throw PdfError(path, kCannotSave);
+  }
+  // The full annotation lists go back after writing, so a later copy of the
+  // page into a document that does hold the target keeps its link.
+  struct Restore {
+    std::vector<std::pair<QPDFObjectHandle, QPDFObjectHandle>>& list;
+    ~Restore() {
+      for (auto& [page, annots] : list) page.replaceKey("/Annots", annots);
+    }
+  } restore{restoreAnnots};
+  WriteFile(path);
+}
+
+// --- views --------------------------------------------------------------------
+
+void RealView::Close(bool /*noSave*/) {
+  // Without a window there is nothing to ask the user; the document is
+  // released with the view, as Acrobat's view close does.
+  document_.Close();
+}
+
+}  // namespace vellumark::acrobat::detail

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include "acrobat/blank_template.h"
+#include "acrobat/real_engine.h"
+#include "acrobat/test_pdf_reader.h"
+
+namespace vellumark::acrobat {
+namespace {
+
+using testing::DataFile;
+using testing::SavedPdf;
+using testing::ScratchFolder;
+
+struct Thumb {
+  bool present = false;
+  long long width = 0, height = 0;
+  std::string pixels;  // decoded RGB
+};
+
+Thumb ThumbOf(SavedPdf& pdf, int page) {
+  Thumb thumb;
+  auto stream = pdf.page(page).getKey("/Thumb");
+  if (!stream.isStream()) return thumb;
+  thumb.present = true;
+  auto dict = stream.getDict();
+  EXPECT_TRUE(dict.getKey("/ColorSpace").isNameAndEquals("/DeviceRGB"));
+  EXPECT_EQ(dict.getKey("/BitsPerComponent").getIntValue(), 8);
+  EXPECT_TRUE(dict.getKey("/Filter").isNameAndEquals("/FlateDecode"));
+  thumb.width = dict.getKey("/Width").getIntValue();
+  thumb.height = dict.getKey("/Height").getIntValue();
+  auto data = stream.getStreamData(qpdf_dl_generalized);
+  thumb.pixels.assign(reinterpret_cast<const char*>(data->getBuffer()), data->getSize());
+  return thumb;
+}
+
+// Share of pixels that are not near-white.
+double Ink(const Thumb& thumb) {
+  std::size_t inked = 0;
+  for (std::size_t i = 0; i + 2 < thumb.pixels.size(); i += 3) {
+    const auto r = static_cast<unsigned char>(thumb.pixels[i]);
+    const auto g = static_cast<unsigned char>(thumb.pixels[i + 1]);
+    const auto b = static_cast<unsigned char>(thumb.pixels[i + 2]);
+    inked += (r < 200 || g < 200 || b < 200);
+  }
+  return static_cast<double>(inked) / static_cast<double>(thumb.pixels.size() / 3);
+}
+
+TEST(Thumbnails, EveryPageGetsAnEighthSizeImageOfItself) {
+  ScratchFolder folder;
+  auto engine = MakeRealEngine();
+  auto view = engine->Open(DataFile("report.pdf"));
+  auto& doc = view->GetPDDoc();
+  doc.CreateThumbs(0, doc.GetNumPages() - 1);
+  doc.Save(folder / "out.pdf");
+  ASSERT_TRUE(testing::QpdfCheckPasses(folder / "out.pdf"));
+
+  SavedPdf saved(folder / "out.pdf");
+  for (int i = 0; i < saved.pageCount(); ++i) {
+    const auto thumb = ThumbOf(saved, i);
+    ASSERT_TRUE(thumb.present) << i;
+    // A4 at a ninth of an inch per pixel.
+    EXPECT_NEAR(thumb.width, 75, 1) << i;
+    EXPECT_NEAR(thumb.height, 105, 1) << i;
+    EXPECT_EQ(thumb.pixels.size(), static_cast<std::size_t>(thumb.width * thumb.height * 3)) << i;
+  }
+  // The page with the figure shows it; a page of text is mostly paper.
+  EXPECT_GT(Ink(ThumbOf(saved, 4)), 0.05);
+  EXPECT_LT(Ink(ThumbOf(saved, 6)), 0.05);
+}
+
+TEST(Thumbnails, RangeDeleteAndTravelIntoParts) {
+  ScratchFolder folder;
+  auto engine = MakeRealEngine();
+  auto view = engine->Open(DataFile("appendix1.pdf"));
+  auto& doc = view->GetPDDoc();
+  doc.CreateThumbs(0, 0);
+  WriteTemplatePdf(folder / "Defaul2.pdf");
+  auto partView = engine->Open(folder / "Defaul2.pdf");
+  auto& part = partView->GetPDDoc();
+  part.InsertPages(0, doc, 0, 2);
+  part.DeletePages(0, 0);
+  part.Save(folder / "part.pdf");
+  SavedPdf savedPart(folder / "part.pdf");
+  EXPECT_TRUE(ThumbOf(savedPart, 0).present);
+  EXPECT_FALSE(ThumbOf(savedPart, 1).present);
+
+  doc.CreateThumbs(0, 2);
+  doc.DeleteThumbs(1, 2);
+  doc.Save(folder / "deleted.pdf");
+  SavedPdf saved(folder / "deleted.pdf");
+  EXPECT_TRUE(ThumbOf(saved, 0).present);
+  EXPECT_FALSE(ThumbOf(saved, 1).present);
+  EXPECT_FALSE(ThumbOf(saved, 2).present);
+}
+
+TEST(Thumbnails, ManyPagesFromSeveralFilesRenderInParallelWithoutMixingThemUp) {
+  ScratchFolder folder;
+  auto engine = MakeRealEngine();
+  WriteTemplatePdf(folder / "Default.pdf");
+  auto work = engine->Open(folder / "Default.pdf");
+  auto& doc = work->GetPDDoc();
+  for (int round = 0; round < 4; ++round) {
+    for (const char* name : {"report.pdf", "appendix2.pdf"}) {
+      auto source = engine->Open(DataFile(name));
+      doc.InsertPages(doc.GetNumPages() - 1, source->GetPDDoc(), 0, source->GetPDDoc().GetNumPages());
+    }
+  }
+  doc.CreateThumbs(0, doc.GetNumPages() - 1);
+  doc.Save(folder / "many.pdf");
+  SavedPdf saved(folder / "many.pdf");
+  ASSERT_EQ(saved.pageCount(), 1 + 4 * 12);
+  // Each round's figure page (report page 5) and photo pages carry colour;
+  // its text pages do not.
+  for (int round = 0; round < 4; ++round) {
+    const int base = 1 + round * 12;
+    EXPECT_GT(Ink(ThumbOf(saved, base + 4)), 0.05) << round;
+    EXPECT_LT(Ink(ThumbOf(saved, base + 6)), 0.05) << round;
+    EXPECT_GT(Ink(ThumbOf(saved, base + 10)), 0.05) << round;
+  }
+}
+
+}  // namespace
+}  // namespace vellumark::acrobat
