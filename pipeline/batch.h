@@ -11,6 +11,9 @@
 namespace vellumark::pipeline {
 
 inline constexpr const char* kNoListMessage = "リストがありません";
+// Put before the text of a failure that is not one of the program's own
+// (a library's error), which then has no file name of its own.
+inline constexpr const char* kUnexpectedErrorPrefix = "予期しないエラーが発生しました: ";
 
 struct JobFailure {
   std::string jobLine;
@@ -22,6 +25,11 @@ struct BatchResult {
   bool stopped = false;  // stopRequested answered true between jobs
   std::optional<JobFailure> failure;
 };
+
+// "「<parent file name>」のジョブを変換できませんでした。" and the detail on
+// the next line (the failing file and what went wrong). Shared by the batch
+// and the command line's single conversion, so both report alike.
+std::string JobFailureMessage(const std::string& jobLine, const std::string& detail);
 
 // Runs the batch on `list` (jobs leave it from the top once converted).
 // `stopRequested` is asked between jobs (closing the window during a batch).

@@ -11,6 +11,7 @@
 
 #include "acrobat/engine.h"
 #include "bookmarks/heading_list.h"
+#include "pipeline/cut_search.h"
 #include "pipeline/working_files.h"
 #include "platform/status_sink.h"
 
@@ -27,8 +28,9 @@ struct ConversionOptions {
   std::string sizeText = "1";              // the MB box as typed
 };
 
-// (MB - 0.2) * 1024 * 1024 rounded half to even. Throws UserError when the
-// text is not a whole number from 1 to 2048.
+// (MB - 0.2) * 1024 * 1024 rounded half to even: 1 -> 838,861 bytes,
+// 2048 -> 2,147,273,933. Throws UserError when the text is not a whole
+// number from 1 to 2048.
 std::int32_t SizeLimitFromText(const std::string& sizeText);
 
 // Message for a size text a split batch cannot run with, or nullopt when fine.
@@ -39,16 +41,22 @@ class Conversion {
   Conversion(acrobat::Engine& engine, WorkingFiles files, platform::StatusSink& status);
   ~Conversion();
 
-  // Converts one job. Throws UserError naming the file on failure, after
-  // closing the engine objects and emptying the working folder.
+  // Converts one job. On failure the engine objects are closed and the
+  // working folder emptied, then the failure goes on to the caller (a
+  // UserError naming the file for everything the program checks itself).
+  // A bad size text fails the job only in split mode.
   void ConvertJob(const std::string& jobLine, const ConversionOptions& options);
 
   // The heading list of the last job (kept until the next job starts).
   const bookmarks::HeadingList& headings() const { return lstMokuji_; }
 
   // Only assembles the job and recognises the headings (no output written);
-  // used by the command line's "headings" command.
+  // used by the command line's "headings" command. Cleans up like ConvertJob.
   void RecogniseHeadings(const std::string& jobLine, const ConversionOptions& options);
+
+  // How a part is cut by size. The bisection is the product's; the linear
+  // search stays so that tests can check both find the same cut.
+  void SetCutSearch(CutSearch search);
 
  private:
   struct State;

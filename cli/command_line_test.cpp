@@ -1,0 +1,155 @@
+// The command line's grammar: every option sets its field of the settings,
+// the settings file comes first, and every misuse exits with 2 before
+// anything runs.
+#include "cli/command_line.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <sstream>
+
+#include "app/settings.h"
+#include "cli/run_cli.h"
+
+namespace vellumark::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The options as one comparable text.
+std::string Describe(const pipeline::ConversionOptions& o) {
+  std::ostringstream s;
+  s << "fullThumbnail=" << o.fullThumbnail << " Check1=" << o.Check1 << " makeBM2mokuji=" << o.makeBM2mokuji
+    << " Check2=" << o.Check2 << " OpSave=" << o.OpSave << " OpSplit=" << o.OpSplit << " delimiter=[" << o.delimiter
+    << "] sizeText=[" << o.sizeText << "]";
+  return s.str();
+}
+
+pipeline::ConversionOptions Initial() { return OptionsFromSettings(app::SettingsRecord{}); }
+
+TEST(CommandLineTest, EachOptionSetsItsField) {
+  struct Case {
+    std::vector<std::string> options;
+    std::function<void(pipeline::ConversionOptions&)> change;
+  };
+  const std::vector<Case> cases = {
+      {{}, [](auto&) {}},
+      {{"--headings", "scan"}, [](auto& o) { o.makeBM2mokuji = 1; }},
+      {{"--headings=contents"}, [](auto&) {}},
+      {{"--delimiter", "・"}, [](auto& o) { o.delimiter = "・"; }},
+      {{"--delimiter", ""}, [](auto& o) { o.delimiter = ""; }},
+      {{"--no-force"}, [](auto& o) { o.Check2 = 0; }},
+      {{"--one-file"}, [](auto& o) { o.OpSave = 1; }},
+      {{"--split-mb", "5"}, [](auto& o) { o.sizeText = "5"; }},
+      {{"--one-file", "--split-mb", "5"}, [](auto& o) { o.sizeText = "5"; }},
+      {{"--split-mb", "5", "--one-file"}, [](auto& o) { o.OpSave = 1; o.sizeText = "5"; }},
+      {{"--unit", "chapter"}, [](auto& o) { o.OpSplit = 0; }},
+      {{"--unit", "section"}, [](auto& o) { o.OpSplit = 1; }},
+      {{"--unit", "all"}, [](auto& o) { o.OpSplit = 2; }},
+      {{"--unit=size"}, [](auto& o) { o.OpSplit = 3; }},
+      {{"--thumbnails", "first"}, [](auto& o) { o.fullThumbnail = 1; }},
+      {{"--thumbnails", "all"}, [](auto&) {}},
+      {{"--keep-thumbnails"}, [](auto& o) { o.Check1 = 0; }},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"convert"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back("報告書.pdf");
+    SCOPED_TRACE(::testing::PrintToString(args));
+    const ParseResult parsed = ParseCommandLine(args);
+    ASSERT_TRUE(parsed.request.has_value()) << parsed.error;
+    pipeline::ConversionOptions expected = Initial();
+    c.change(expected);
+    EXPECT_EQ(Describe(parsed.request->options), Describe(expected));
+    EXPECT_EQ(parsed.request->files, (std::vector<std::string>{"報告書.pdf"}));
+  }
+}
+
+TEST(CommandLineTest, SettingsFileComesFirstAndOptionsOverrideIt) {
+  const fs::path file =
+      fs::temp_directory_path() / ("vellumark-cli-settings-" + std::to_string(std::random_device{}()) + ".ini");
+  app::SettingsRecord settings;
+  settings.fullThumbnail = 1;
+  settings.makeBM2mokuji = 1;
+  settings.Text1 = "・";
+  settings.OpSave = 1;
+  settings.Text2 = 3;
+  settings.OpSplit = 2;
+  app::WriteSettingsFile(file, settings);
+
+  // --settings after the option it would otherwise override.
+  const ParseResult parsed =
+      ParseCommandLine({"convert", "--unit", "section", "--settings", file.string(), "a.pdf", "b.pdf"});
+  fs::remove(file);
+  ASSERT_TRUE(parsed.request.has_value()) << parsed.error;
+  pipeline::ConversionOptions expected = Initial();
+  expected.fullThumbnail = 1;
+  expected.makeBM2mokuji = 1;
+  expected.delimiter = "・";
+  expected.OpSave = 1;
+  expected.sizeText = "3";
+  expected.OpSplit = 1;
+  EXPECT_EQ(Describe(parsed.request->options), Describe(expected));
+  EXPECT_EQ(parsed.request->files, (std::vector<std::string>{"a.pdf", "b.pdf"}));
+}
+
+TEST(CommandLineTest, MisuseExitsWithTwoAndRunsNothing) {
+  const std::vector<std::vector<std::string>> cases = {
+      {},
+      {"frobnicate", "a.pdf"},
+      {"convert"},
+      {"convert", "--bogus", "a.pdf"},
+      {"convert", "-x", "a.pdf"},
+      {"convert", "a.pdf", "--unit"},
+      {"convert", "--unit", "chapters", "a.pdf"},
+      {"convert", "--headings", "toc", "a.pdf"},
+      {"convert", "--thumbnails", "none", "a.pdf"},
+      {"convert", "--delimiter", "･･", "a.pdf"},
+      {"convert", "--split-mb", "0", "a.pdf"},
+      {"convert", "--split-mb", "2049", "a.pdf"},
+      {"convert", "--split-mb", "1.5", "a.pdf"},
+      {"convert", "--one-file=yes", "a.pdf"},
+      {"convert", "--contents-list", "a.pdf"},
+      {"convert", "notes.txt"},
+      {"convert", "--settings", "/no/such/Vellumark.ini", "a.pdf"},
+      {"batch"},
+      {"batch", "one.txt", "two.txt"},
+      {"headings"},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(::testing::PrintToString(args));
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli(args, out, err), kExitUsage);
+    EXPECT_TRUE(out.str().empty());
+    EXPECT_NE(err.str().find("--help"), std::string::npos) << err.str();
+  }
+}
+
+TEST(CommandLineTest, HelpWinsAnywhereAndDescribesEveryOption) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {"--help"}, {"convert", "--unit", "bogus", "--help"}, {"batch", "-h"}}) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli(args, out, err), kExitSuccess);
+    EXPECT_EQ(out.str(), HelpText());
+  }
+  for (const char* word : {"convert", "batch", "headings", "--contents-list", "--settings", "--headings",
+                           "contents|scan", "--delimiter", "--no-force", "--one-file", "--split-mb",
+                           "chapter|section|all|size", "--thumbnails", "all|first", "--keep-thumbnails"}) {
+    EXPECT_NE(HelpText().find(word), std::string::npos) << word;
+  }
+}
+
+TEST(CommandLineTest, SizeIsCheckedOnlyWhereItIsUsed) {
+  // One file, or only the heading list: the size is never used.
+  EXPECT_TRUE(ParseCommandLine({"convert", "--split-mb", "0", "--one-file", "a.pdf"}).request.has_value());
+  EXPECT_TRUE(ParseCommandLine({"headings", "--split-mb", "0", "a.pdf"}).request.has_value());
+  // A double dash lets a file name start with a dash.
+  const ParseResult parsed = ParseCommandLine({"headings", "--", "-a.pdf"});
+  ASSERT_TRUE(parsed.request.has_value()) << parsed.error;
+  EXPECT_EQ(parsed.request->files, (std::vector<std::string>{"-a.pdf"}));
+}
+
+}  // namespace
+}  // namespace vellumark::cli

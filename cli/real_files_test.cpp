@@ -1,0 +1,102 @@
+// vellumark-cli with the product's own engine on the fixtures, copied into a
+// private folder so that no output lands in the source tree.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/run_cli.h"
+#include "joblist/job_list_file.h"
+#include "pipeline/file_names.h"
+#include "pipeline/pipeline_test_helpers.h"
+#include "platform/folders.h"
+
+namespace vellumark::cli {
+namespace {
+
+namespace fs = std::filesystem;
+using pipeline::testing::TempFolder;
+
+class RealFilesTest : public ::testing::Test {
+ protected:
+  RealFilesTest() {
+    fs::create_directories(environment.applicationFolder);
+    fs::create_directories(docs);
+  }
+
+  std::string Copy(const std::string& fixture, const std::string& as) {
+    const fs::path copy = docs / platform::PathFromUtf8(as);
+    fs::copy_file(fs::path(VELLUMARK_TEST_DATA_DIR) / fixture, copy);
+    return platform::PathToUtf8(copy);
+  }
+
+  int Run(const std::vector<std::string>& args) {
+    out.str("");
+    err.str("");
+    return RunCli(args, out, err, environment);
+  }
+
+  TempFolder temp;
+  fs::path docs = temp.path() / platform::PathFromUtf8("工事 資料");
+  Environment environment{nullptr, temp.path() / "app", temp.path() / "work", false};
+  std::ostringstream out, err;
+};
+
+TEST_F(RealFilesTest, HeadingsOfTheReportAreTheContentsPageEntries) {
+  EXPECT_EQ(Run({"headings", Copy("report.pdf", "報告書.pdf")}), kExitSuccess) << err.str();
+  EXPECT_EQ(out.str(),
+            "第1章　総則\t1\n"
+            "\t1.1　目的\t1\n"
+            "\t1.2　適用範囲\t2\n"
+            "\t\t1.2.1　対象工区\t2\n"
+            "第2章　設計条件\t4\n"
+            "\t2.1　地形\t4\n"
+            "\t2.2　地質\t5\n"
+            "第3章　施工計画\t6\n"
+            "\t3.1　工程\t6\n"
+            "\t3.2　品質管理\t7\n");
+}
+
+TEST_F(RealFilesTest, ConvertWritesBesideTheParentUnderJapaneseNames) {
+  const std::string parent = Copy("report.pdf", "報告書.pdf");
+  const std::string child1 = Copy("appendix1.pdf", "付録1.pdf");
+  const std::string child2 = Copy("appendix2.pdf", "付録2.pdf");
+
+  EXPECT_EQ(Run({"convert", "--one-file", parent, child1, child2}), kExitSuccess) << err.str();
+  EXPECT_TRUE(fs::exists(docs / platform::PathFromUtf8("変換済み/報告書.pdf")));
+
+  EXPECT_EQ(Run({"convert", "--split-mb", "1", "--unit", "section", parent, child1}), kExitSuccess) << err.str();
+  EXPECT_TRUE(fs::exists(docs / platform::PathFromUtf8("変換済み/報告書_001.PDF")));
+  EXPECT_FALSE(fs::exists(docs / platform::PathFromUtf8("変換済み/報告書_002.PDF")));
+  // Nothing of either job stays in the working folder.
+  for (const auto& entry : fs::directory_iterator(environment.workFolder)) ADD_FAILURE() << entry.path();
+}
+
+TEST_F(RealFilesTest, BatchOfTwoJobsLeavesTheWholeListAndNoResumeList) {
+  const std::vector<std::string> jobs = {Copy("report.pdf", "報告書.pdf") + "\t" + Copy("appendix1.pdf", "付録1.pdf"),
+                                         Copy("appendix2.pdf", "写真帳.pdf")};
+  const fs::path listFile = temp.path() / "jobs.txt";
+  joblist::SaveJobListFile(listFile, jobs);
+
+  EXPECT_EQ(Run({"batch", "--one-file", platform::PathToUtf8(listFile)}), kExitSuccess) << err.str();
+  EXPECT_TRUE(fs::exists(docs / platform::PathFromUtf8("変換済み/報告書.pdf")));
+  EXPECT_TRUE(fs::exists(docs / platform::PathFromUtf8("変換済み/写真帳.pdf")));
+  EXPECT_EQ(joblist::LoadJobListFile(environment.applicationFolder / "SaveList.txt"), jobs);
+  EXPECT_FALSE(fs::exists(environment.applicationFolder / "SaveList.tmp"));
+}
+
+TEST_F(RealFilesTest, UnreadableInputExitsWithOneNamingTheFile) {
+  const std::string parent = Copy("report.pdf", "報告書.pdf");
+  for (const char* fixture : {"truncated.pdf", "not_a_pdf.pdf", "empty.pdf", "encrypted_user.pdf"}) {
+    SCOPED_TRACE(fixture);
+    const std::string child = Copy(fixture, std::string("壊れた_") + fixture);
+    EXPECT_EQ(Run({"convert", parent, child}), kExitJobFailed);
+    EXPECT_NE(err.str().find("「報告書.pdf」"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find(child), std::string::npos) << err.str();
+  }
+  EXPECT_EQ(Run({"convert", platform::PathToUtf8(docs / "missing.pdf")}), kExitJobFailed);
+  EXPECT_NE(err.str().find("missing.pdf"), std::string::npos) << err.str();
+  EXPECT_FALSE(fs::exists(docs / platform::PathFromUtf8("変換済み/報告書_001.PDF")));
+}
+
+}  // namespace
+}  // namespace vellumark::cli

@@ -1,0 +1,166 @@
+#include "cli/run_cli.h"
+
+#include <exception>
+#include <memory>
+
+#include "acrobat/real_engine.h"
+#include "cli/command_line.h"
+#include "cli/status_stream.h"
+#include "export/contents_list.h"
+#include "joblist/job_line.h"
+#include "joblist/job_list.h"
+#include "joblist/job_list_file.h"
+#include "pipeline/batch.h"
+#include "pipeline/conversion.h"
+#include "pipeline/working_files.h"
+#include "platform/error.h"
+#include "platform/folders.h"
+
+namespace vellumark::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The contents list copy's own word for "nothing to copy".
+constexpr const char* kContentsListError = "Error!";
+
+// A job line of full paths, as the window builds it from dropped files: the
+// output folder is then beside the parent wherever the command was run.
+std::string JobLineFromFiles(const std::vector<std::string>& files) {
+  joblist::Job job;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const std::string full = platform::PathToUtf8(fs::absolute(platform::PathFromUtf8(files[i])));
+    if (i == 0) {
+      job.parent = full;
+    } else {
+      job.children.push_back(full);
+    }
+  }
+  return joblist::JoinJobLine(job);
+}
+
+class Runner {
+ public:
+  Runner(const Request& request, std::ostream& out, std::ostream& err, const Environment& environment)
+      : request_(request), out_(out), err_(err), status_(err, environment.progressLine) {
+    engine_ = environment.engine;
+    if (engine_ == nullptr) {
+      ownEngine_ = acrobat::MakeRealEngine();
+      engine_ = ownEngine_.get();
+    }
+    const fs::path appFolder =
+        environment.applicationFolder.empty() ? pipeline::ApplicationFolder() : environment.applicationFolder;
+    files_ = pipeline::MakeWorkingFiles(appFolder, environment.workFolder);
+  }
+
+  int Run() {
+    switch (request_.command) {
+      case Command::kConvert:
+        return Convert();
+      case Command::kBatch:
+        return Batch();
+      case Command::kHeadings:
+        return Headings();
+      case Command::kHelp:
+        break;
+    }
+    return kExitSuccess;
+  }
+
+  void Finish() { status_.Finish(); }
+
+ private:
+  int Convert() {
+    pipeline::Conversion conversion(*engine_, files_, status_);
+    const std::string jobLine = JobLineFromFiles(request_.files);
+    try {
+      conversion.ConvertJob(jobLine, request_.options);
+    } catch (const platform::UserError& error) {
+      return Fail(pipeline::JobFailureMessage(jobLine, error.what()));
+    } catch (const std::exception& error) {
+      return Fail(pipeline::JobFailureMessage(jobLine, pipeline::kUnexpectedErrorPrefix + std::string(error.what())));
+    }
+    return kExitSuccess;
+  }
+
+  int Batch() {
+    joblist::JobListModel list;
+    list.SetJobs(joblist::LoadJobListFile(platform::PathFromUtf8(request_.files[0])));
+    if (list.jobs().empty()) return Fail(pipeline::kNoListMessage);
+    pipeline::Conversion conversion(*engine_, files_, status_);
+    const pipeline::BatchResult result = pipeline::RunBatch(list, request_.options, conversion, files_);
+    if (result.failure) return Fail(result.failure->message);
+    return kExitSuccess;
+  }
+
+  int Headings() {
+    pipeline::Conversion conversion(*engine_, files_, status_);
+    const std::string jobLine = JobLineFromFiles(request_.files);
+    try {
+      conversion.RecogniseHeadings(jobLine, request_.options);
+    } catch (const platform::UserError& error) {
+      return Fail(pipeline::JobFailureMessage(jobLine, error.what()));
+    } catch (const std::exception& error) {
+      return Fail(pipeline::JobFailureMessage(jobLine, pipeline::kUnexpectedErrorPrefix + std::string(error.what())));
+    }
+    if (request_.contentsList) {
+      if (conversion.headings().empty()) return Fail(kContentsListError);
+      out_ << exporting::BuildContentsListText(conversion.headings());
+    } else {
+      for (const std::string& entry : conversion.headings().entries()) out_ << entry << '\n';
+    }
+    out_.flush();
+    return kExitSuccess;
+  }
+
+  int Fail(const std::string& message) {
+    status_.Finish();
+    err_ << message << '\n';
+    return kExitJobFailed;
+  }
+
+  const Request& request_;
+  std::ostream& out_;
+  std::ostream& err_;
+  StreamStatusSink status_;
+  std::unique_ptr<acrobat::Engine> ownEngine_;
+  acrobat::Engine* engine_ = nullptr;
+  pipeline::WorkingFiles files_;
+};
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+           const Environment& environment) {
+  const ParseResult parsed = ParseCommandLine(args);
+  if (!parsed.request) {
+    err << "vellumark-cli: " << parsed.error << "\n詳しくは vellumark-cli --help を見てください。\n";
+    return kExitUsage;
+  }
+  if (parsed.request->command == Command::kHelp) {
+    out << HelpText();
+    return kExitSuccess;
+  }
+  if (!parsed.warning.empty()) err << parsed.warning << '\n';
+
+  // The one place where failures end up: a file that cannot be read or
+  // written (the job list, a list file) or anything unforeseen. A job's own
+  // failure is reported by the command with the job's name.
+  std::unique_ptr<Runner> runner;
+  try {
+    runner = std::make_unique<Runner>(*parsed.request, out, err, environment);
+    const int code = runner->Run();
+    runner->Finish();
+    return code;
+  } catch (const platform::UserError& error) {
+    if (runner) runner->Finish();
+    err << error.what() << '\n';
+  } catch (const std::exception& error) {
+    if (runner) runner->Finish();
+    err << pipeline::kUnexpectedErrorPrefix << error.what() << '\n';
+  }
+  return kExitJobFailed;
+}
+
+}  // namespace vellumark::cli

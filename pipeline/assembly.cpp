@@ -1,0 +1,70 @@
+// Assembly of the working document: the blank base page, then every page of
+// the parent and of each child in the job line's order.
+#include <system_error>
+
+#include "acrobat/blank_template.h"
+#include "pipeline/file_names.h"
+#include "pipeline/job_steps.h"
+#include "pipeline/status_texts.h"
+
+namespace vellumark::pipeline {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void RemoveAllBookmarks(acrobat::Document& document) { document.BookmarkRoot().Remove(); }
+
+// The base files are written only when missing: one left by an interrupted
+// job is the same blank page and serves as well.
+void WriteTemplateIfMissing(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::exists(path, ec)) acrobat::WriteTemplatePdf(path);
+}
+
+}  // namespace
+
+OpenedDocument::OpenedDocument(acrobat::Engine& engine, const fs::path& path)
+    : view_(engine.Open(path)), doc_(&view_->GetPDDoc()) {}
+
+OpenedDocument::~OpenedDocument() {
+  if (closed_) return;
+  // Only reached when a step failed: the failure already on its way to the
+  // batch is the one to report, so a second one from closing is dropped
+  // (a destructor must not throw while another exception is in flight).
+  try {
+    Close(true);
+  } catch (...) {
+  }
+}
+
+void OpenedDocument::Close(bool noSave) {
+  if (closed_) return;
+  closed_ = true;
+  doc_->Close();
+  view_->Close(noSave);
+}
+
+void JobSteps::OpenAndAssemble() {
+  status_.ShowStatus(kStatusOpenFile);
+  WriteTemplateIfMissing(files_.defaultPdfPath);
+  workAVDoc = std::make_unique<OpenedDocument>(engine_, files_.defaultPdfPath);
+  workPDDoc = &workAVDoc->doc();
+  RemoveAllBookmarks(*workPDDoc);
+  AppendPdfFile(parentPath);
+  // The children come from the job line itself, so nothing the user does to
+  // the child list while the job runs changes what is appended.
+  for (const fs::path& child : children) AppendPdfFile(child);
+}
+
+void JobSteps::AppendPdfFile(const fs::path& path) {
+  status_.ShowStatus(FileNameForStatus(path));
+  const int after = workPDDoc->GetNumPages() - 1;
+  OpenedDocument source(engine_, path);
+  RemoveAllBookmarks(source.doc());
+  const int count = source.doc().GetNumPages();
+  workPDDoc->InsertPages(after, source.doc(), 0, count);
+  source.Close(false);
+}
+
+}  // namespace vellumark::pipeline

@@ -1,0 +1,118 @@
+// The batch on the fake engine: jobs taken from the top, and the two job
+// list files standing as a resumed batch needs them, after success and after
+// a failure.
+#include "pipeline/batch.h"
+
+#include <gtest/gtest.h>
+
+#include "joblist/job_list.h"
+#include "joblist/job_list_file.h"
+#include "pipeline/pipeline_test_helpers.h"
+
+namespace vellumark::pipeline {
+namespace {
+
+namespace fs = std::filesystem;
+
+using testing::FakeJobTest;
+using testing::ScannedPages;
+
+class BatchTest : public FakeJobTest {
+ protected:
+  BatchTest() {
+    for (const char* name : {"一.pdf", "二.pdf", "三.pdf"}) {
+      jobs.push_back(JobLine(AddPdf(name, ScannedPages({"第1章 総則", ""}, 1000))));
+    }
+    list.SetJobs(jobs);
+  }
+
+  // What "SaveList.tmp" holds at the start of each job ("wait"), or a marker
+  // when it does not exist.
+  void RecordTmpAtEachJobStart() {
+    status.onStatus = [this](const std::string& text) {
+      if (text != "wait") return;
+      tmpAtJobStart.push_back(fs::exists(files.saveListTmpPath) ? joblist::LoadJobListFile(files.saveListTmpPath)
+                                                                : std::vector<std::string>{"(none)"});
+    };
+  }
+
+  std::vector<std::string> WorkingPdfs() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(files.workFolder)) names.push_back(entry.path().string());
+    return names;
+  }
+
+  std::vector<std::string> jobs;
+  joblist::JobListModel list;
+  std::vector<std::vector<std::string>> tmpAtJobStart;
+};
+
+TEST_F(BatchTest, ThreeJobsRunTopFirstAndTheListFilesFollow) {
+  RecordTmpAtEachJobStart();
+  const BatchResult result = RunBatch(list, options, conversion, files);
+
+  EXPECT_EQ(result.converted, 3);
+  EXPECT_FALSE(result.failure.has_value());
+  EXPECT_TRUE(list.jobs().empty());
+  // The first job runs before this batch writes the file; then it holds the
+  // jobs not yet finished.
+  EXPECT_EQ(tmpAtJobStart, (std::vector<std::vector<std::string>>{
+                               {"(none)"}, {jobs[1], jobs[2]}, {jobs[2]}}));
+  EXPECT_FALSE(fs::exists(files.saveListTmpPath));
+  EXPECT_EQ(joblist::LoadJobListFile(files.saveListPath), jobs);
+  EXPECT_EQ(status.texts.back(), "Comp!");
+  for (const char* name : {"一.pdf", "二.pdf", "三.pdf"}) {
+    EXPECT_TRUE(fs::exists(PartPath(docs / platform::PathFromUtf8(name), 1))) << name;
+  }
+}
+
+TEST_F(BatchTest, FailingJobStopsTheBatchAndStaysOnTopOfTheResumeList) {
+  const fs::path missing = docs / platform::PathFromUtf8("欠けた付録.pdf");
+  for (const int failingIndex : {0, 1}) {
+    SCOPED_TRACE("failing job " + std::to_string(failingIndex));
+    // An earlier interrupted batch left its own resume list behind.
+    joblist::SaveJobListFile(files.saveListTmpPath, {"古いジョブ"});
+    std::vector<std::string> lines = jobs;
+    lines[static_cast<std::size_t>(failingIndex)] += "\t" + platform::PathToUtf8(missing);
+    list.SetJobs(lines);
+
+    const BatchResult result = RunBatch(list, options, conversion, files);
+
+    EXPECT_EQ(result.converted, failingIndex);
+    ASSERT_TRUE(result.failure.has_value());
+    EXPECT_EQ(result.failure->jobLine, lines[static_cast<std::size_t>(failingIndex)]);
+    const std::string parentName = failingIndex == 0 ? "一.pdf" : "二.pdf";
+    EXPECT_NE(result.failure->message.find("「" + parentName + "」"), std::string::npos) << result.failure->message;
+    EXPECT_NE(result.failure->message.find("欠けた付録.pdf"), std::string::npos) << result.failure->message;
+    const std::vector<std::string> rest(lines.begin() + failingIndex, lines.end());
+    EXPECT_EQ(list.jobs(), rest);
+    EXPECT_EQ(joblist::LoadJobListFile(files.saveListTmpPath), rest);
+    EXPECT_EQ(joblist::LoadJobListFile(files.saveListPath), lines);
+    EXPECT_TRUE(WorkingPdfs().empty());
+  }
+}
+
+TEST_F(BatchTest, StopBetweenJobsKeepsTheRemainingJobsForResuming) {
+  int asked = 0;
+  const BatchResult result = RunBatch(list, options, conversion, files, [&] { return ++asked > 1; });
+  EXPECT_TRUE(result.stopped);
+  EXPECT_EQ(result.converted, 1);
+  EXPECT_EQ(joblist::LoadJobListFile(files.saveListTmpPath), (std::vector<std::string>{jobs[1], jobs[2]}));
+}
+
+TEST_F(BatchTest, JobsDeletedDuringTheBatchAreNotConverted) {
+  // The user deletes the last job while the first one runs.
+  status.onStatus = [this](const std::string& text) {
+    if (text == "Comp!" && list.jobs().size() == 3) {
+      list.SelectJob(2);
+      list.DeleteSelectedJob();
+    }
+  };
+  const BatchResult result = RunBatch(list, options, conversion, files);
+  EXPECT_EQ(result.converted, 2);
+  EXPECT_FALSE(result.failure.has_value());
+  EXPECT_FALSE(fs::exists(PartPath(docs / platform::PathFromUtf8("三.pdf"), 1)));
+}
+
+}  // namespace
+}  // namespace vellumark::pipeline

@@ -1,0 +1,336 @@
+// Whole jobs on the real engine and real files, every output read back with
+// QPDF and poppler: the fixtures (a report with a contents page and two
+// appendices) and a generated report large enough for several parts.
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+#include "acrobat/real_engine.h"
+#include "pipeline/conversion.h"
+#include "pipeline/file_names.h"
+#include "pipeline/pipeline_test_helpers.h"
+#include "pipeline/real_pdf_test_helpers.h"
+
+namespace vellumark::pipeline {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::DataFile;
+using testing::Flatten;
+using testing::OutlineNode;
+using testing::PageTexts;
+using testing::ReadWrittenPdf;
+using testing::RecordingSink;
+using testing::TempFolder;
+using testing::WriteNoiseReport;
+using testing::WrittenPdf;
+
+std::vector<std::string> TopTitles(const std::vector<OutlineNode>& nodes) {
+  std::vector<std::string> titles;
+  for (const auto& n : nodes) titles.push_back(n.title);
+  return titles;
+}
+
+std::vector<int> TopTargets(const std::vector<OutlineNode>& nodes) {
+  std::vector<int> targets;
+  for (const auto& n : nodes) targets.push_back(n.targetPage);
+  return targets;
+}
+
+class EndToEndTest : public ::testing::Test {
+ protected:
+  EndToEndTest() { fs::create_directories(docs); }
+
+  fs::path CopyFixture(const std::string& name) {
+    const fs::path copy = docs / name;
+    fs::copy_file(DataFile(name), copy, fs::copy_options::overwrite_existing);
+    return copy;
+  }
+
+  static std::string JobLine(const std::vector<fs::path>& files) {
+    std::string line;
+    for (const auto& f : files) line += (line.empty() ? "" : "\t") + platform::PathToUtf8(f);
+    return line;
+  }
+
+  // The part files written for `parent`, in number order.
+  static std::vector<fs::path> Parts(const fs::path& parent) {
+    std::vector<fs::path> parts;
+    for (int n = 1; n < 1000 && fs::exists(PartFileName(OutputPathFor(parent), n)); ++n) {
+      parts.push_back(PartFileName(OutputPathFor(parent), n));
+    }
+    return parts;
+  }
+
+  static std::vector<std::string> AllPageTexts(const std::vector<fs::path>& files) {
+    std::vector<std::string> texts;
+    for (const auto& f : files) {
+      const auto t = PageTexts(f);
+      texts.insert(texts.end(), t.begin(), t.end());
+    }
+    return texts;
+  }
+
+  TempFolder temp;
+  fs::path docs = temp.path() / "docs";
+  std::unique_ptr<acrobat::Engine> engine = acrobat::MakeRealEngine();
+  RecordingSink status;
+  WorkingFiles files = MakeWorkingFiles(temp.path() / "app", temp.path() / "work");
+  Conversion conversion{*engine, files, status};
+  ConversionOptions options;
+};
+
+// The fixtures' contents page lists three chapters; printed page 1 is the
+// third page (cover and contents come first).
+const std::vector<std::pair<int, std::string>> kFixtureOutline = {
+    {0, "表紙"},           {0, "第1章　総則"},   {1, "1.1　目的"},     {1, "1.2　適用範囲"},
+    {2, "1.2.1　対象工区"}, {0, "第2章　設計条件"}, {1, "2.1　地形"},     {1, "2.2　地質"},
+    {0, "第3章　施工計画"}, {1, "3.1　工程"},       {1, "3.2　品質管理"},
+};
+const std::vector<int> kFixtureTargets = {0, 2, 2, 3, 3, 5, 5, 6, 7, 7, 8};
+
+std::vector<std::pair<int, std::string>> DepthTitles(const std::vector<OutlineNode>& outline) {
+  std::vector<std::pair<int, const OutlineNode*>> flat;
+  Flatten(outline, 0, flat);
+  std::vector<std::pair<int, std::string>> out;
+  for (const auto& [depth, node] : flat) out.emplace_back(depth, node->title);
+  return out;
+}
+
+std::vector<int> AllTargets(const std::vector<OutlineNode>& outline) {
+  std::vector<std::pair<int, const OutlineNode*>> flat;
+  Flatten(outline, 0, flat);
+  std::vector<int> out;
+  for (const auto& entry : flat) out.push_back(entry.second->targetPage);
+  return out;
+}
+
+TEST_F(EndToEndTest, FixtureJobAsOneFileOpensAsDeliveredFilesMust) {
+  const std::vector<fs::path> sources = {CopyFixture("report.pdf"), CopyFixture("appendix1.pdf"),
+                                         CopyFixture("appendix2.pdf")};
+  options.OpSave = 1;
+  conversion.ConvertJob(JobLine(sources), options);
+
+  const fs::path output = OutputPathFor(sources[0]);
+  const WrittenPdf written = ReadWrittenPdf(output);
+  EXPECT_EQ(written.pageCount, 15);
+  EXPECT_EQ(PageTexts(output), AllPageTexts(sources));
+  // Only the tree built from the contents page: the appendix's own outline
+  // and opening view are gone.
+  EXPECT_EQ(DepthTitles(written.outline), kFixtureOutline);
+  EXPECT_EQ(AllTargets(written.outline), kFixtureTargets);
+  EXPECT_EQ(written.outline[1].javaScript, "this.pageNum=2;\r\nthis.zoom=100;\r\n");
+  EXPECT_EQ(written.pageMode, "/UseOutlines");
+  EXPECT_EQ(written.openPage, 0);
+  EXPECT_EQ(written.openZoom, 1.0);
+  EXPECT_EQ(written.pagesWithThumbnail, 15);
+  EXPECT_EQ(Parts(sources[0]).size(), 0u);
+}
+
+TEST_F(EndToEndTest, FixtureJobFitsInPart001WhateverTheUnit) {
+  const std::vector<fs::path> sources = {CopyFixture("report.pdf"), CopyFixture("appendix1.pdf"),
+                                         CopyFixture("appendix2.pdf")};
+  options.fullThumbnail = 1;
+  for (int unit = 0; unit <= 3; ++unit) {
+    SCOPED_TRACE("unit " + std::to_string(unit));
+    fs::remove_all(OutputPathFor(sources[0]).parent_path());
+    options.OpSplit = unit;
+    conversion.ConvertJob(JobLine(sources), options);
+
+    const auto parts = Parts(sources[0]);
+    ASSERT_EQ(parts.size(), 1u);
+    EXPECT_FALSE(fs::exists(OutputPathFor(sources[0])));
+    const WrittenPdf written = ReadWrittenPdf(parts[0]);
+    EXPECT_EQ(PageTexts(parts[0]), AllPageTexts(sources));
+    EXPECT_EQ(DepthTitles(written.outline), kFixtureOutline);
+    EXPECT_EQ(AllTargets(written.outline), kFixtureTargets);
+    EXPECT_EQ(written.openPage, 0);
+    EXPECT_EQ(written.pagesWithThumbnail, 1);
+    EXPECT_TRUE(written.thumbnails[0]);
+  }
+}
+
+// Fourteen pages of about 150 KB each: five fit in a 1 MB part, six do not.
+const std::vector<std::string> kReportHeadings = {
+    "第1章 総則", "1.1 目的", "1.2 範囲", "", "1.2.1 対象", "", "第2章 設計",
+    "2.1 地形",   "",         "2.2 地質", "", "第3章 施工", "3.1 工程", "",
+};
+constexpr int kImageBytes = 150000;
+
+using PageRanges = std::vector<std::pair<int, int>>;  // first, last page (1-based) per part
+
+class LargeReportTest : public EndToEndTest {
+ protected:
+  LargeReportTest() {
+    WriteNoiseReport(parent, kReportHeadings, kImageBytes);
+    options.makeBM2mokuji = 1;
+    options.fullThumbnail = 1;
+    // Not forced: every bookmark of a part must then lead into the part.
+    options.Check2 = 0;
+  }
+
+  PageRanges Ranges(const std::vector<fs::path>& parts) const {
+    PageRanges ranges;
+    int next = 1;
+    for (const auto& part : parts) {
+      const int count = ReadWrittenPdf(part).pageCount;
+      ranges.emplace_back(next, next + count - 1);
+      next += count;
+    }
+    return ranges;
+  }
+
+  // What every split must give: parts within the limit, every page once and
+  // in order, and no bookmark leading out of its part.
+  void ExpectSoundParts(const std::vector<fs::path>& parts, long long limit) {
+    ASSERT_FALSE(parts.empty());
+    EXPECT_EQ(AllPageTexts(parts), PageTexts(parent));
+    for (const auto& part : parts) {
+      SCOPED_TRACE(part.filename().string());
+      EXPECT_LE(static_cast<long long>(fs::file_size(part)), limit);
+      const WrittenPdf written = ReadWrittenPdf(part);
+      for (const int target : AllTargets(written.outline)) {
+        EXPECT_GE(target, 0);
+        EXPECT_LT(target, written.pageCount);
+      }
+      EXPECT_EQ(written.pageMode, "/UseOutlines");
+      EXPECT_EQ(written.openPage, 0);
+    }
+  }
+
+  // Every heading printed on a part's pages is bookmarked at its page there.
+  void ExpectOwnHeadingsBookmarked(const std::vector<fs::path>& parts) {
+    const PageRanges ranges = Ranges(parts);
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+      std::vector<std::pair<int, const OutlineNode*>> flat;
+      const WrittenPdf written = ReadWrittenPdf(parts[p]);
+      Flatten(written.outline, 0, flat);
+      for (int page = ranges[p].first; page <= ranges[p].second; ++page) {
+        const std::string& heading = kReportHeadings[static_cast<std::size_t>(page - 1)];
+        if (heading.empty()) continue;
+        const bool found = std::any_of(flat.begin(), flat.end(), [&](const auto& entry) {
+          return entry.second->title == heading && entry.second->targetPage == page - ranges[p].first;
+        });
+        EXPECT_TRUE(found) << heading << " in part " << p + 1;
+      }
+      EXPECT_EQ(!written.outline.empty() && written.outline[0].title == "表紙", p == 0) << "part " << p + 1;
+    }
+  }
+
+  fs::path parent = docs / platform::PathFromUtf8("大型報告書.pdf");
+};
+
+TEST_F(LargeReportTest, EachUnitCutsAtItsOwnHeadings) {
+  struct Case {
+    int unit;
+    PageRanges ranges;
+  };
+  const std::vector<Case> cases = {
+      // Chapter 1 (pages 1-6) alone is too big: it is cut by size.
+      {0, {{1, 5}, {6, 6}, {7, 11}, {12, 14}}},
+      {1, {{1, 2}, {3, 7}, {8, 12}, {13, 14}}},
+      {2, {{1, 4}, {5, 9}, {10, 14}}},
+      {3, {{1, 5}, {6, 10}, {11, 14}}},
+  };
+  const long long limit = SizeLimitFromText("1");
+  for (const Case& c : cases) {
+    SCOPED_TRACE("unit " + std::to_string(c.unit));
+    fs::remove_all(OutputPathFor(parent).parent_path());
+    options.OpSplit = c.unit;
+    conversion.ConvertJob(JobLine({parent}), options);
+
+    const auto parts = Parts(parent);
+    EXPECT_EQ(Ranges(parts), c.ranges);
+    ExpectSoundParts(parts, limit);
+    ExpectOwnHeadingsBookmarked(parts);
+  }
+}
+
+TEST_F(LargeReportTest, ForcedCreationCarriesTheLaterHeadingsIntoEarlierParts) {
+  options.Check2 = 1;
+  options.OpSplit = 3;
+  conversion.ConvertJob(JobLine({parent}), options);
+  const auto parts = Parts(parent);
+  ASSERT_EQ(Ranges(parts), (PageRanges{{1, 5}, {6, 10}, {11, 14}}));
+
+  const WrittenPdf first = ReadWrittenPdf(parts[0]);
+  EXPECT_EQ(TopTitles(first.outline),
+            (std::vector<std::string>{"表紙", "第1章 総則", "第2章 設計", "第3章 施工"}));
+  // Chapter 2 lies in the second part: no page of the first to go to, only the action
+  // text with its page in the whole document.
+  EXPECT_EQ(first.outline[2].targetPage, -1);
+  EXPECT_EQ(first.outline[2].javaScript, "this.pageNum=6;\r\nthis.zoom=100;\r\n");
+  // The second part (pages 6-10): chapter 2 at its own page, chapter 3 past
+  // its end.
+  const WrittenPdf second = ReadWrittenPdf(parts[1]);
+  EXPECT_EQ(TopTitles(second.outline), (std::vector<std::string>{"第2章 設計", "第3章 施工"}));
+  EXPECT_EQ(TopTargets(second.outline), (std::vector<int>{1, -1}));
+  EXPECT_EQ(second.outline[1].javaScript, "this.pageNum=6;\r\nthis.zoom=100;\r\n");
+}
+
+TEST_F(LargeReportTest, PartsCarryOnlyTheirOwnImages) {
+  options.OpSave = 1;
+  conversion.ConvertJob(JobLine({parent}), options);
+  const auto whole = static_cast<long long>(fs::file_size(OutputPathFor(parent)));
+
+  for (const bool shared : {false, true}) {
+    SCOPED_TRACE(shared ? "one resource dictionary for all pages" : "resources per page");
+    WriteNoiseReport(parent, kReportHeadings, kImageBytes, shared);
+    fs::remove_all(OutputPathFor(parent).parent_path());
+    options.OpSave = 0;
+    options.OpSplit = 3;
+    conversion.ConvertJob(JobLine({parent}), options);
+
+    const auto parts = Parts(parent);
+    EXPECT_EQ(Ranges(parts), (PageRanges{{1, 5}, {6, 10}, {11, 14}}));
+    ExpectSoundParts(parts, SizeLimitFromText("1"));
+    long long sum = 0;
+    for (const auto& part : parts) sum += static_cast<long long>(fs::file_size(part));
+    // Each part repeats only the small things every file has (font, page
+    // tree, document information), never another part's images.
+    EXPECT_LT(sum, whole + 30000 * static_cast<long long>(parts.size())) << sum << " vs " << whole;
+  }
+}
+
+TEST_F(LargeReportTest, BisectingAndLinearCutsAgreeOnRealFiles) {
+  options.OpSplit = 3;
+  for (const char* size : {"1", "2"}) {
+    SCOPED_TRACE(std::string(size) + " MB");
+    options.sizeText = size;
+    PageRanges ranges[2];
+    int measuringSaves[2];
+    for (int linear = 0; linear < 2; ++linear) {
+      fs::remove_all(OutputPathFor(parent).parent_path());
+      conversion.SetCutSearch(linear ? CutSearch::kLinear : CutSearch::kBisect);
+      status.texts.clear();
+      conversion.ConvertJob(JobLine({parent}), options);
+      ranges[linear] = Ranges(Parts(parent));
+      ExpectSoundParts(Parts(parent), SizeLimitFromText(size));
+      // One "<part> ; <KB>" status per measuring save of the cut.
+      measuringSaves[linear] = status.CountContaining(" ; ");
+    }
+    EXPECT_EQ(ranges[0], ranges[1]);
+    EXPECT_GT(ranges[0].size(), 1u);
+    EXPECT_LE(measuringSaves[0], measuringSaves[1]);
+    if (std::string(size) == "2") {
+      EXPECT_EQ(ranges[0], (PageRanges{{1, 12}, {13, 14}}));
+      EXPECT_LT(measuringSaves[0], measuringSaves[1]);
+    }
+  }
+}
+
+TEST_F(LargeReportTest, RerunLeavesTheEarlierPartsAsBackups) {
+  options.OpSplit = 3;
+  conversion.ConvertJob(JobLine({parent}), options);
+  conversion.ConvertJob(JobLine({parent}), options);
+  for (const auto& part : Parts(parent)) {
+    std::string backup = platform::PathToUtf8(part);
+    backup.replace(backup.size() - 3, 3, "bak");
+    EXPECT_TRUE(fs::exists(platform::PathFromUtf8(backup))) << backup;
+    EXPECT_EQ(PageTexts(platform::PathFromUtf8(backup)), PageTexts(part));
+  }
+  EXPECT_EQ(Parts(parent).size(), 3u);
+}
+
+}  // namespace
+}  // namespace vellumark::pipeline

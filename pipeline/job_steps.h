@@ -1,0 +1,117 @@
+#pragma once
+// The job state of one conversion and the steps that work on it, in the
+// order the driver runs them. Internal to the pipeline: the front ends use
+// Conversion (conversion.h).
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "acrobat/engine.h"
+#include "bookmarks/heading_list.h"
+#include "pipeline/conversion.h"
+#include "pipeline/cut_search.h"
+#include "pipeline/working_files.h"
+#include "platform/status_sink.h"
+
+namespace vellumark::pipeline {
+
+// The opening state of every output file: first page, 100 %, bookmarks pane.
+inline constexpr int kZoomTypeFixed = 0;
+inline constexpr int kZoomPercent = 100;
+inline constexpr int kModeBookmarksPane = 3;
+
+// Opens `path` in a view and keeps the pair; closes both when it goes out of
+// scope without Close() having been called (a failing step), so no engine
+// object of a failed job outlives it.
+class OpenedDocument {
+ public:
+  OpenedDocument(acrobat::Engine& engine, const std::filesystem::path& path);
+  OpenedDocument(const OpenedDocument&) = delete;
+  OpenedDocument& operator=(const OpenedDocument&) = delete;
+  ~OpenedDocument();
+
+  acrobat::View& view() { return *view_; }
+  acrobat::Document& doc() { return *doc_; }
+  // Closes the document, then the view with `noSave`.
+  void Close(bool noSave);
+
+ private:
+  std::unique_ptr<acrobat::View> view_;
+  acrobat::Document* doc_ = nullptr;
+  bool closed_ = false;
+};
+
+// The plan entries chosen by the split unit: 0 chapters (2 fields), 1
+// chapters and sections (at most 3 fields), 2 every heading. Any other unit
+// gives an empty plan.
+bookmarks::HeadingList SelectSplitPlan(const bookmarks::HeadingList& headings, int opSplit);
+
+class JobSteps {
+ public:
+  JobSteps(acrobat::Engine& engine, const WorkingFiles& files, platform::StatusSink& status,
+           const ConversionOptions& options, bookmarks::HeadingList& lstMokuji, CutSearch cutSearch);
+
+  // --- job state ---
+  std::filesystem::path parentPath;
+  std::vector<std::filesystem::path> children;  // straight from the job line
+  std::filesystem::path outputPath;
+  std::filesystem::path partPath;
+  std::int32_t sizeLimit = 0;
+  int pageOffset = 0;
+  int frontPageCount = 0;
+  int partCounter = 0;
+  std::unique_ptr<OpenedDocument> workAVDoc;  // the working view and its document
+  acrobat::Document* workPDDoc = nullptr;
+
+  // --- steps, in the driver's order ---
+  void TakeJobLine(const std::string& jobLine);
+  void MakeOutputPath();
+  void OpenAndAssemble();
+  void AppendPdfFile(const std::filesystem::path& path);
+  void ApplyOpeningView();
+  void ApplyThumbnails();
+  void RecogniseHeadings();
+  void NextPartName();
+  void SaveOneFile();
+  void SaveInParts();
+  void CloseWorkingDocument();
+
+  // --- splitting ---
+  void SplitAndSave(const bookmarks::HeadingList& plan);
+  // Writes `document` as parts of at most sizeLimit from its front: cuts by
+  // size while its saved size is over, then writes what is left as the part
+  // at partPath. The size-only mode runs it on the working document.
+  void SaveWithinLimit(acrobat::Document& document);
+  // Writes the longest leading run of `document` that fits as the part at
+  // partPath, deletes those pages from `document`, names the next part and
+  // returns the run's length. A first page over the limit on its own is
+  // written alone with a warning. Returns 0, writing nothing, when the
+  // whole document fits once copied.
+  int CutPartBySize(acrobat::Document& document);
+
+ private:
+  // Builds the part's bookmarks quietly, saves it over `measurePath` and
+  // returns the file's length: what the part file will measure.
+  long long MeasureSavedSize(acrobat::Document& document, const std::filesystem::path& measurePath);
+  // Bookmarks for the part starting at pageOffset, then the backed-up save
+  // to partPath; pageOffset moves past its pages.
+  void WritePart(acrobat::Document& document);
+  void BuildPartBookmarks(acrobat::Document& document, platform::StatusSink& sink);
+  // The opening state and the bookmarks of a part, before any save of it.
+  void PreparePart(acrobat::Document& document, platform::StatusSink& sink);
+
+  acrobat::Engine& engine_;
+  const WorkingFiles& files_;
+  platform::StatusSink& status_;
+  const ConversionOptions& options_;
+  bookmarks::HeadingList& lstMokuji_;
+  CutSearch cutSearch_;
+};
+
+// The length of a saved file; throws UserError naming it when it cannot be
+// read (the size test must never pass on a file that is not there).
+long long SavedFileLength(const std::filesystem::path& path);
+
+}  // namespace vellumark::pipeline

@@ -1,0 +1,36 @@
+// How the converted file opens (first page, 100 %, bookmarks pane), the
+// removal of the blank base page, and the embedded page thumbnails.
+#include "pipeline/job_steps.h"
+#include "pipeline/status_texts.h"
+#include "platform/error.h"
+
+namespace vellumark::pipeline {
+
+void JobSteps::ApplyOpeningView() {
+  status_.ShowStatus(kStatusSetZoom);
+  workAVDoc->view().ZoomTo(kZoomTypeFixed, kZoomPercent);
+  workAVDoc->view().SetViewMode(kModeBookmarksPane);
+  const int lastPage = workPDDoc->GetNumPages() - 1;
+  // Only the base page: the sources gave no page at all. Deleting it would
+  // leave a document without pages, which no later step can work on.
+  if (lastPage < 1) throw platform::UserError(parentPath, "ページがありません");
+  // The blank base page stands at index 0; moved behind the last page and
+  // deleted there, it leaves exactly the parent's and children's pages.
+  workPDDoc->MovePage(lastPage, 0);
+  workPDDoc->DeletePages(lastPage, lastPage);
+  workPDDoc->SetPageMode(kModeBookmarksPane);
+  workPDDoc->SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
+}
+
+void JobSteps::ApplyThumbnails() {
+  int lastPage = workPDDoc->GetNumPages() - 1;
+  if (options_.Check1 == 1) {
+    status_.ShowStatus(kStatusDeleteThumbnails);
+    workPDDoc->DeleteThumbs(0, lastPage);
+  }
+  status_.ShowStatus(kStatusMakeThumbnails);
+  if (options_.fullThumbnail == 1) lastPage = 0;
+  workPDDoc->CreateThumbs(0, lastPage);
+}
+
+}  // namespace vellumark::pipeline

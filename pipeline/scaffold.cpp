@@ -1,1 +1,0 @@
-// Scaffold: replaced by the folder's first source file.

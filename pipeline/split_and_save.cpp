@@ -1,0 +1,306 @@
+// Writing the working document as numbered part files that each stay within
+// the size limit: along the headings of the split plan, or by size alone.
+// Sizes are never estimated: the part is saved in full and the file's length
+// read, with its bookmarks built first so the measured file is the file that
+// will be written.
+#include <algorithm>
+#include <charconv>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "acrobat/blank_template.h"
+#include "bookmarks/bookmark_tree.h"
+#include "pipeline/file_names.h"
+#include "pipeline/job_steps.h"
+#include "pipeline/status_texts.h"
+#include "platform/error.h"
+
+namespace vellumark::pipeline {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Decimal(long long value) {
+  char digits[24];
+  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+  return std::string(digits, ec == std::errc() ? end : digits);
+}
+
+void WriteTemplateIfMissing(const fs::path& path) {
+  std::error_code ec;
+  if (!fs::exists(path, ec)) acrobat::WriteTemplatePdf(path);
+}
+
+void RemoveWorkingFile(const fs::path& path) {
+  // A leftover is harmless: the end-of-job clean-up deletes every PDF of the
+  // working folder again.
+  std::error_code ec;
+  fs::remove(path, ec);
+}
+
+// A part under construction: opened on a blank base file, whose blank page
+// goes as soon as a real page is in (a document cannot be without pages, so
+// the base page holds the place until then). Pages are only ever added or
+// removed at the end.
+class PartDocument {
+ public:
+  PartDocument(acrobat::Engine& engine, const fs::path& basePath)
+      : opened_(std::make_unique<OpenedDocument>(engine, basePath)) {}
+
+  acrobat::Document& doc() { return opened_->doc(); }
+  int pages() { return doc().GetNumPages() - (blank_ ? 1 : 0); }
+
+  void Append(const acrobat::Document& source, int firstSourcePage, int count) {
+    if (count <= 0) return;
+    doc().InsertPages(doc().GetNumPages() - 1, source, firstSourcePage, count);
+    if (blank_) {
+      doc().DeletePages(0, 0);
+      blank_ = false;
+    }
+  }
+
+  // Removes the last `count` pages; never the last page left.
+  void DropLast(int count) {
+    const int total = doc().GetNumPages();
+    doc().DeletePages(total - count, total - 1);
+  }
+
+  // Makes the part hold exactly the first `count` (>= 1) pages of `source`,
+  // reusing what it already holds.
+  void HoldLeadingRun(const acrobat::Document& source, int count) {
+    const int held = pages();
+    if (count > held) {
+      Append(source, held, count - held);
+    } else if (count < held) {
+      DropLast(held - count);
+    }
+  }
+
+  void Close() { opened_->Close(false); }
+
+ private:
+  std::unique_ptr<OpenedDocument> opened_;
+  bool blank_ = true;
+};
+
+struct PlanStep {
+  long long page;
+  std::string title;
+};
+
+// The plan entries the split can take: page numbers rising strictly and
+// inside the body. An entry whose page does not rise would give a range of
+// no or negative length, and one at or past the closing page a range beyond
+// the last page; such entries start no part. The closing entry comes last.
+std::vector<PlanStep> TakePlanSteps(const bookmarks::HeadingList& plan, long long closingPage) {
+  std::vector<PlanStep> steps;
+  long long previous = 0;
+  for (const std::string& entry : plan.entries()) {
+    const std::vector<std::string> fields = bookmarks::SplitFields(entry);
+    if (fields.size() < 2) continue;
+    const long long page = bookmarks::PageValue(fields.back());
+    if (page <= previous || page >= closingPage) continue;
+    steps.push_back({page, fields[fields.size() - 2]});
+    previous = page;
+  }
+  steps.push_back({closingPage, kEndOfPlanTitle});
+  return steps;
+}
+
+}  // namespace
+
+bookmarks::HeadingList SelectSplitPlan(const bookmarks::HeadingList& headings, int opSplit) {
+  bookmarks::HeadingList plan;
+  if (opSplit < 0 || opSplit > 2) return plan;
+  for (const std::string& entry : headings.entries()) {
+    const auto fieldCount = bookmarks::SplitFields(entry).size();
+    const bool take = (opSplit == 0 && fieldCount == 2) || (opSplit == 1 && fieldCount <= 3) || opSplit == 2;
+    if (take) plan.Append(entry);
+  }
+  return plan;
+}
+
+long long SavedFileLength(const fs::path& path) {
+  std::error_code ec;
+  const auto length = fs::file_size(path, ec);
+  if (ec) throw platform::UserError(path, "保存したファイルの大きさを読めませんでした");
+  return static_cast<long long>(length);
+}
+
+void JobSteps::NextPartName() {
+  ++partCounter;
+  partPath = PartFileName(outputPath, partCounter);
+}
+
+void JobSteps::SaveInParts() {
+  switch (options_.OpSplit) {
+    case 0:
+    case 1:
+    case 2: {
+      const bookmarks::HeadingList plan = SelectSplitPlan(lstMokuji_, options_.OpSplit);
+      // Without a heading of the chosen level there is nothing to cut at:
+      // the document is split by size alone, as the size-only unit does.
+      if (plan.empty()) {
+        SaveWithinLimit(*workPDDoc);
+      } else {
+        SplitAndSave(plan);
+      }
+      break;
+    }
+    case 3:
+      SaveWithinLimit(*workPDDoc);
+      break;
+    default:
+      // A unit no button offers (only a hand-made settings file holds one):
+      // nothing is saved in split mode.
+      break;
+  }
+}
+
+void JobSteps::BuildPartBookmarks(acrobat::Document& document, platform::StatusSink& sink) {
+  bookmarks::BuildBookmarks(document, pageOffset, frontPageCount, lstMokuji_, options_.Check2 != 0, sink);
+}
+
+void JobSteps::PreparePart(acrobat::Document& document, platform::StatusSink& sink) {
+  // A part starts from the blank base file, not from the working document,
+  // so the opening state set on the working document is set on it again:
+  // every part opens like the one-file output.
+  document.SetPageMode(kModeBookmarksPane);
+  document.SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
+  BuildPartBookmarks(document, sink);
+}
+
+long long JobSteps::MeasureSavedSize(acrobat::Document& document, const fs::path& measurePath) {
+  // The bookmarks are part of the file: measuring without them could pass a
+  // part that the final save then pushes over the limit.
+  platform::NullStatusSink quiet;
+  PreparePart(document, quiet);
+  document.Save(measurePath);
+  return SavedFileLength(measurePath);
+}
+
+void JobSteps::WritePart(acrobat::Document& document) {
+  PreparePart(document, status_);
+  // The backup comes right before the save, so an earlier part file is never
+  // overwritten in place and a failure before this point leaves it alone.
+  BackUpExistingFile(partPath);
+  document.Save(partPath);
+  pageOffset += document.GetNumPages();
+}
+
+void JobSteps::SaveWithinLimit(acrobat::Document& document) {
+  // Every round that does not end the loop cuts at least one page off the
+  // front, and a page always stays, so the page count bounds the rounds.
+  const int maxRounds = document.GetNumPages();
+  for (int round = 0; round < maxRounds; ++round) {
+    if (MeasureSavedSize(document, files_.tempPdfPath) <= sizeLimit) break;
+    if (document.GetNumPages() == 1) {
+      status_.ShowStatus(kWarnPageOverLimit + FileNameForStatus(partPath));
+      break;
+    }
+    if (CutPartBySize(document) == 0) {
+      // The copies of its pages fit while the document itself does not:
+      // there is no cut to make, and cutting on would never end.
+      status_.ShowStatus(kWarnNoCutFound + FileNameForStatus(partPath));
+      break;
+    }
+  }
+  WritePart(document);
+}
+
+int JobSteps::CutPartBySize(acrobat::Document& document) {
+  const int pageCount = document.GetNumPages();
+  WriteTemplateIfMissing(files_.defQPath);
+  PartDocument cut(engine_, files_.defQPath);
+  const std::string partName = FileNameForStatus(partPath);
+
+  const auto savedSizeOfRun = [&](int count) {
+    cut.HoldLeadingRun(document, count);
+    const long long size = MeasureSavedSize(cut.doc(), files_.defQPath);
+    status_.ShowStatus(partName + kStatusSizeSeparator + Decimal(size / 1024));
+    return size;
+  };
+  int run = LongestFittingRun(pageCount, sizeLimit, savedSizeOfRun, cutSearch_);
+
+  if (run == pageCount) {
+    cut.Close();
+    RemoveWorkingFile(files_.defQPath);
+    return 0;
+  }
+  if (run == 0) {
+    // The first page alone is over the limit. It becomes a part of its own
+    // rather than an empty one, so the cutting moves on and ends.
+    status_.ShowStatus(kWarnPageOverLimit + partName);
+    run = 1;
+  }
+  cut.HoldLeadingRun(document, run);
+  WritePart(cut.doc());
+  cut.Close();
+  NextPartName();
+  document.DeletePages(0, run - 1);
+  RemoveWorkingFile(files_.defQPath);
+  return run;
+}
+
+void JobSteps::SplitAndSave(const bookmarks::HeadingList& plan) {
+  acrobat::Document& work = *workPDDoc;
+  const int pageCount = work.GetNumPages();
+  // Without an "END" line the front-page count runs past the document; the
+  // copies must not, so the page arithmetic uses it clamped.
+  const int frontPages = std::clamp(frontPageCount, 0, pageCount);
+  const long long closingPage = static_cast<long long>(pageCount) - frontPages + 1;
+  const std::vector<PlanStep> steps = TakePlanSteps(plan, closingPage);
+
+  WriteTemplateIfMissing(files_.defaul2PdfPath);
+  auto part = std::make_unique<PartDocument>(engine_, files_.defaul2PdfPath);
+  // The first part opens with the front pages and every body page ahead of
+  // the first heading (a cover without a heading, a preface): no page of the
+  // document may fall out of the parts.
+  part->Append(work, 0, frontPages + static_cast<int>(steps.front().page) - 1);
+
+  const auto stepCount = steps.size();
+  for (std::size_t i = 0; i < stepCount; ++i) {
+    const PlanStep& step = steps[i];
+    status_.ShowStatus(kStatusPagePrefix + Decimal(step.page) + kStatusPageSeparator + step.title);
+    const bool last = i + 1 == stepCount;
+    const int firstPage = frontPages + static_cast<int>(step.page) - 1;
+    const int count = last ? 0 : static_cast<int>(steps[i + 1].page - step.page);
+    long long size = 0;
+    if (!last) {
+      part->Append(work, firstPage, count);
+      size = MeasureSavedSize(part->doc(), files_.tempPdfPath);
+    }
+    status_.Yield();
+
+    if (last) {
+      // A part left empty by a range that was cut and written on its own
+      // is not written: no empty file, no gap in the numbering.
+      if (part->pages() > 0) SaveWithinLimit(part->doc());
+      part->Close();
+      break;
+    }
+    if (size <= sizeLimit) continue;
+
+    if (part->pages() > count) {
+      // The range does not fit behind what the part holds: the part is
+      // finished without it and the range opens the next part.
+      part->DropLast(count);
+      SaveWithinLimit(part->doc());
+      part->Close();
+      part = std::make_unique<PartDocument>(engine_, files_.defaul2PdfPath);
+      part->Append(work, firstPage, count);
+    } else {
+      // The range alone is over the limit and nothing stands before it: it is
+      // cut by size now, and the next range starts a fresh part.
+      SaveWithinLimit(part->doc());
+      part->Close();
+      part = std::make_unique<PartDocument>(engine_, files_.defaul2PdfPath);
+    }
+    NextPartName();
+  }
+}
+
+}  // namespace vellumark::pipeline

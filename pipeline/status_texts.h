@@ -1,0 +1,38 @@
+#pragma once
+// The texts the conversion shows while it runs, the file and folder names it
+// writes, and the warnings it adds where a part cannot keep the size limit.
+// The front ends show them as they stand; tests compare against them.
+
+namespace vellumark::pipeline {
+
+// Progress, in the order one job shows them.
+inline constexpr const char* kStatusWait = "wait";
+inline constexpr const char* kStatusOpenFile = "Open file";
+inline constexpr const char* kStatusSetZoom = "Set Zoom 100%";
+inline constexpr const char* kStatusDeleteThumbnails = "Delete Thumbnail's";
+inline constexpr const char* kStatusMakeThumbnails = "Make Thumbnail's";
+inline constexpr const char* kStatusLoadBookmark = "Load bookmark";
+inline constexpr const char* kStatusSave = "Save";
+inline constexpr const char* kStatusComplete = "Comp!";
+// "P.<start> : <title>" per plan entry of the heading split.
+inline constexpr const char* kStatusPagePrefix = "P.";
+inline constexpr const char* kStatusPageSeparator = " : ";
+// "<part file name> ; <KB>" after each measuring save of the size cut.
+inline constexpr const char* kStatusSizeSeparator = " ; ";
+
+// The title of the split plan's closing entry.
+inline constexpr const char* kEndOfPlanTitle = "EOF";
+
+// Folder beside the parent that receives the output.
+inline constexpr const char* kOutputFolderName = "変換済み";
+// Part files: <parent name without extension>_<NNN>.PDF; backups end in "bak".
+inline constexpr const char* kPartSeparator = "_";
+inline constexpr const char* kPartExtension = ".PDF";
+inline constexpr const char* kBackupSuffix = "bak";
+
+// Warnings shown (as status texts) where a part has to stay over the limit
+// rather than loop or lose pages; the file name follows.
+inline constexpr const char* kWarnPageOverLimit = "警告: 1ページだけで分割サイズを超えるため、そのまま保存します: ";
+inline constexpr const char* kWarnNoCutFound = "警告: 分割サイズ以内に切り分けられないため、そのまま保存します: ";
+
+}  // namespace vellumark::pipeline

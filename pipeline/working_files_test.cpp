@@ -1,0 +1,113 @@
+// Working files, output names and the size limit: the small rules every job
+// relies on.
+#include "pipeline/working_files.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "pipeline/conversion.h"
+#include "pipeline/file_names.h"
+#include "pipeline/pipeline_test_helpers.h"
+#include "platform/error.h"
+
+namespace vellumark::pipeline {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempFolder;
+
+void Touch(const fs::path& path, const std::string& content = "x") {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(WorkingFilesTest, KillPdfDeletesEveryPdfWhateverItsCaseAndNothingElse) {
+  TempFolder temp;
+  const WorkingFiles files = MakeWorkingFiles(temp.path() / "app", temp.path() / "work");
+  for (const char* name : {"Default.pdf", "Defaul2.pdf", "temp.pdf", "defQ.PDF", "other.Pdf", "keep.txt", "pdf"}) {
+    Touch(files.workFolder / name);
+  }
+  fs::create_directories(files.workFolder / "sub.pdf");
+  KillPDF(files);
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(files.workFolder)) left.push_back(e.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"keep.txt", "pdf", "sub.pdf"}));
+
+  // A missing working folder is nothing to report.
+  fs::remove_all(files.workFolder);
+  EXPECT_NO_THROW(KillPDF(files));
+}
+
+TEST(WorkingFilesTest, ApplicationFolderFallsBackToTheUserConfigFolder) {
+  TempFolder temp;
+  EXPECT_EQ(ApplicationFolderFor(temp.path()), temp.path());
+
+  const char* saved = std::getenv("XDG_CONFIG_HOME");
+  const std::string savedValue = saved ? saved : "";
+  ::setenv("XDG_CONFIG_HOME", temp.path().c_str(), 1);
+  const fs::path fallback = ApplicationFolderFor(temp.path() / "no-such-folder");
+  if (saved) {
+    ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
+  } else {
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
+  EXPECT_EQ(fallback, temp.path() / "vellumark");
+  EXPECT_TRUE(fs::is_directory(fallback));
+}
+
+TEST(FileNamesTest, PartNamesFollowTheParentsName) {
+  struct Case {
+    std::string output;
+    int number;
+    std::string part;
+  };
+  const std::vector<Case> cases = {
+      {"/d/変換済み/報告書.pdf", 1, "/d/変換済み/報告書_001.PDF"},
+      {"/d/変換済み/報告書.PDF", 12, "/d/変換済み/報告書_012.PDF"},
+      {"/d/変換済み/a.pdf", 1000, "/d/変換済み/a_1000.PDF"},
+      // Four characters go whatever they are: multi-byte ones count as one.
+      {"/d/変換済み/報告書pdf", 2, "/d/変換済み/報告_002.PDF"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(platform::PathToUtf8(PartFileName(platform::PathFromUtf8(c.output), c.number)), c.part);
+  }
+  EXPECT_EQ(platform::PathToUtf8(OutputPathFor(platform::PathFromUtf8("/d/報告書.pdf"))), "/d/変換済み/報告書.pdf");
+}
+
+TEST(FileNamesTest, BackupReplacesAnOlderBackupAndLeavesMissingFilesAlone) {
+  TempFolder temp;
+  const fs::path part = temp.path() / platform::PathFromUtf8("報告書_001.PDF");
+  const fs::path backup = temp.path() / platform::PathFromUtf8("報告書_001.bak");
+  EXPECT_NO_THROW(BackUpExistingFile(part));
+  EXPECT_FALSE(fs::exists(backup));
+
+  Touch(part, "new");
+  Touch(backup, "older");
+  BackUpExistingFile(part);
+  EXPECT_FALSE(fs::exists(part));
+  EXPECT_EQ(ReadAll(backup), "new");
+}
+
+TEST(SizeLimitTest, MegabytesBecomeBytesWithHeadroom) {
+  const std::vector<std::pair<std::string, std::int32_t>> cases = {
+      {"1", 838861}, {"2", 1887437}, {"5", 5033165}, {"10", 10276045}, {"2048", 2147273933}, {"007", 7130317}};
+  for (const auto& [text, limit] : cases) {
+    EXPECT_EQ(SizeLimitFromText(text), limit) << text;
+    EXPECT_FALSE(CheckSizeText(text).has_value()) << text;
+  }
+  for (const std::string text : {"", "0", "2049", "-1", "1.5", " 1", "1MB", "99999999999", "１"}) {
+    EXPECT_THROW(SizeLimitFromText(text), platform::UserError) << text;
+    ASSERT_TRUE(CheckSizeText(text).has_value()) << text;
+    EXPECT_NE(CheckSizeText(text)->find("2048"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace vellumark::pipeline
