@@ -24,7 +24,7 @@ bool ScriptedMessages::Confirm(const QString& text) {
 std::optional<QString> ScriptedMessages::OpenFileName(const QString& startPath) {
   dialogStartPaths.push_back(startPath);
   if (fileAnswers.empty()) return std::nullopt;
-  auto answer = fileAnswers.front();
+  QString answer = std::move(fileAnswers.front());
   fileAnswers.pop_front();
   return answer;
 }

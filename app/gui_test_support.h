@@ -37,7 +37,7 @@ class ScriptedMessages final : public MessageService {
   std::vector<ShownMessage> shown;
   std::deque<bool> confirmAnswers;  // no answer left: "no"
   QStringList questions;
-  std::deque<std::optional<QString>> fileAnswers;  // no answer left: cancelled
+  std::deque<QString> fileAnswers;  // no answer left: cancelled
   QStringList dialogStartPaths;
 };
 
