@@ -18,6 +18,7 @@
 #include <system_error>
 #include <vector>
 
+#include "app/conversion_options.h"
 #include "app/drop_list.h"
 #include "app/form_layout.h"
 #include "app/message_service.h"
@@ -280,13 +281,7 @@ void Form1::Text1_Change() {
 }
 
 pipeline::ConversionOptions Form1::CurrentOptions() const {
-  pipeline::ConversionOptions options;
-  options.fullThumbnail = settings_.fullThumbnail;
-  options.Check1 = settings_.Check1;
-  options.makeBM2mokuji = settings_.makeBM2mokuji;
-  options.Check2 = settings_.Check2;
-  options.OpSave = settings_.OpSave;
-  options.OpSplit = settings_.OpSplit;
+  pipeline::ConversionOptions options = OptionsFromSettings(settings_);
   // The two text boxes are read as they stand when the batch starts.
   options.delimiter = Text1_->text().toStdString();
   options.sizeText = Text2_->text().toStdString();

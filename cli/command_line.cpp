@@ -92,19 +92,6 @@ ParseResult UsageError(std::string text) {
 
 }  // namespace
 
-pipeline::ConversionOptions OptionsFromSettings(const app::SettingsRecord& settings) {
-  pipeline::ConversionOptions options;
-  options.fullThumbnail = settings.fullThumbnail;
-  options.Check1 = settings.Check1;
-  options.makeBM2mokuji = settings.makeBM2mokuji;
-  options.Check2 = settings.Check2;
-  options.delimiter = settings.Text1;
-  options.OpSave = settings.OpSave;
-  options.sizeText = Decimal(settings.Text2);
-  options.OpSplit = settings.OpSplit;
-  return options;
-}
-
 ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   // --help wins wherever it stands, before anything can be wrong.
   for (const std::string& arg : args) {
@@ -178,7 +165,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
       result.warning = "設定ファイルが短すぎます。足りない項目は初期値のままです: " + settingsFile;
     }
   }
-  request.options = OptionsFromSettings(settings);
+  request.options = app::OptionsFromSettings(settings);
   for (const ValueOption& option : options) {
     if (std::string error = ApplyOption(option, request); !error.empty()) return UsageError(error);
   }

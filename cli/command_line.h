@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/conversion_options.h"
 #include "app/settings.h"
 #include "pipeline/conversion.h"
 
@@ -18,9 +19,6 @@ struct Request {
   std::vector<std::string> files;  // UTF-8, as given
   bool contentsList = false;       // "headings": the contents list copy instead
 };
-
-// The one mapping from the settings record to the conversion options.
-pipeline::ConversionOptions OptionsFromSettings(const app::SettingsRecord& settings);
 
 struct ParseResult {
   std::optional<Request> request;

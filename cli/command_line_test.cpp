@@ -27,7 +27,7 @@ std::string Describe(const pipeline::ConversionOptions& o) {
   return s.str();
 }
 
-pipeline::ConversionOptions Initial() { return OptionsFromSettings(app::SettingsRecord{}); }
+pipeline::ConversionOptions Initial() { return app::OptionsFromSettings(app::SettingsRecord{}); }
 
 TEST(CommandLineTest, EachOptionSetsItsField) {
   struct Case {
