@@ -62,6 +62,12 @@ class Document : public PageTextSource {
   virtual void CreateThumbs(int first, int last) = 0;
   virtual Bookmark& BookmarkRoot() = 0;
   virtual void Close() = 0;
+  // A number of bytes a full save of the document as it stands is certain
+  // to write at least, found without saving; 0 when nothing is known. Lets
+  // a caller skip a save whose only question is whether the file would be
+  // over a size. Never above the length Save() would give, bookmarks
+  // rebuilt or not.
+  virtual long long SavedSizeLowerBound() const { return 0; }
 };
 
 // A document opened "in a view": the working document and every part are

@@ -1,10 +1,6 @@
 // What travels with a copied page: its links when their target travels too,
 // and only the resources it draws.
 #include <gtest/gtest.h>
-#include <qpdf/QPDFWriter.hh>
-
-#include <random>
-
 #include "acrobat/blank_template.h"
 #include "acrobat/real_engine.h"
 #include "acrobat/test_pdf_reader.h"
@@ -13,6 +9,7 @@ namespace vellumark::acrobat {
 namespace {
 
 using testing::DataFile;
+using testing::MakeSharedResourcePdf;
 using testing::SavedPdf;
 using testing::ScratchFolder;
 
@@ -43,52 +40,6 @@ std::vector<int> LinkTargets(SavedPdf& pdf, int page) {
     targets.push_back(dest.isArray() ? pdf.PageIndexOf(dest.getArrayItem(0)) : -1);
   }
   return targets;
-}
-
-// Eight pages, each drawing one photo-sized image of its own, all naming
-// every image in one shared resource dictionary, as word processors write.
-std::filesystem::path MakeSharedResourcePdf(const std::filesystem::path& file) {
-  constexpr int kPages = 8;
-  constexpr int kSide = 180;  // 180 x 180 RGB: about 95 KB that does not compress
-  QPDF pdf;
-  pdf.emptyPDF();
-  std::mt19937 random(20240601);
-  auto xobjects = QPDFObjectHandle::newDictionary();
-  for (int i = 0; i < kPages; ++i) {
-    std::string pixels(kSide * kSide * 3, '\0');
-    for (auto& byte : pixels) byte = static_cast<char>(random() & 0xFF);
-    auto image = QPDFObjectHandle::newStream(&pdf, pixels);
-    auto dict = image.getDict();
-    dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
-    dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Image"));
-    dict.replaceKey("/Width", QPDFObjectHandle::newInteger(kSide));
-    dict.replaceKey("/Height", QPDFObjectHandle::newInteger(kSide));
-    dict.replaceKey("/ColorSpace", QPDFObjectHandle::newName("/DeviceRGB"));
-    dict.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(8));
-    xobjects.replaceKey("/Im" + std::to_string(i), image);
-  }
-  auto resources = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-  resources.replaceKey("/XObject", xobjects);
-  auto pages = pdf.getRoot().getKey("/Pages");
-  std::vector<QPDFObjectHandle> kids;
-  for (int i = 0; i < kPages; ++i) {
-    auto content = QPDFObjectHandle::newStream(&pdf, "q 200 0 0 200 100 500 cm /Im" + std::to_string(i) + " Do Q\n");
-    auto page = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-    page.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
-    page.replaceKey("/Parent", pages);
-    page.replaceKey("/MediaBox", QPDFObjectHandle::newArray({QPDFObjectHandle::newInteger(0),
-                                                             QPDFObjectHandle::newInteger(0),
-                                                             QPDFObjectHandle::newInteger(595),
-                                                             QPDFObjectHandle::newInteger(842)}));
-    page.replaceKey("/Resources", resources);
-    page.replaceKey("/Contents", content);
-    kids.push_back(page);
-  }
-  pages.replaceKey("/Kids", QPDFObjectHandle::newArray(kids));
-  pages.replaceKey("/Count", QPDFObjectHandle::newInteger(kPages));
-  QPDFWriter writer(pdf, file.string().c_str());
-  writer.write();
-  return file;
 }
 
 TEST(PageCopy, APartCarriesOnlyTheImagesItsPagesDraw) {

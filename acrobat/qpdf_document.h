@@ -58,6 +58,7 @@ class LoadedFile {
   // dictionary), so that a copied page brings along only what it draws.
   // Runs once per file, before its first page is copied out.
   void PrepareForCopy();
+  bool preparedForCopy() const { return preparedForCopy_; }
 
  private:
   explicit LoadedFile(std::filesystem::path path) : path_(std::move(path)) {}
@@ -108,6 +109,9 @@ struct PageEntry {
   QPDFObjectHandle page;               // page object in this document's QPDF
   std::shared_ptr<LoadedFile> origin;  // the file the page was read from
   int originIndex = 0;                 // its index there
+  // The streams of the page that a save copies byte for byte, once looked
+  // up (null until then, and again after the page's thumbnail changed).
+  mutable std::shared_ptr<const std::vector<QPDFObjGen>> storedStreams = nullptr;
 };
 
 class RealDocument final : public Document {
@@ -127,6 +131,7 @@ class RealDocument final : public Document {
   void CreateThumbs(int first, int last) override;
   Bookmark& BookmarkRoot() override;
   void Close() override;
+  long long SavedSizeLowerBound() const override;
 
   // Index of `page` in this document, or -1.
   int IndexOfPage(const QPDFObjectHandle& page) const;
@@ -141,6 +146,7 @@ class RealDocument final : public Document {
   void WriteOutline();
   void WriteOpeningState();
   void WriteFile(const std::filesystem::path& path);
+  const std::vector<QPDFObjGen>& StoredStreamsOf(const PageEntry& entry) const;
 
   std::shared_ptr<LoadedFile> file_;
   QPDF& qpdf_;
@@ -154,6 +160,9 @@ class RealDocument final : public Document {
   std::optional<int> pageMode_;
   std::optional<int> openPage_;
   int openZoom_ = 100;
+  // Stored length of every stream a save copies unchanged, by object, as
+  // far as asked for: each is counted once per document.
+  mutable std::map<QPDFObjGen, long long> storedLengths_;
 };
 
 class RealView final : public View {

@@ -214,7 +214,11 @@ void RealDocument::SetOpenInfo(int page, int zoom, int viewMode) {
 void RealDocument::DeleteThumbs(int first, int last) {
   CheckOpen();
   CheckRange(first, last);
-  for (int i = first; i <= last; ++i) pages_[static_cast<std::size_t>(i)].page.removeKey("/Thumb");
+  for (int i = first; i <= last; ++i) {
+    auto& entry = pages_[static_cast<std::size_t>(i)];
+    entry.page.removeKey("/Thumb");
+    entry.storedStreams.reset();
+  }
 }
 
 void RealDocument::CreateThumbs(int first, int last) {
@@ -238,7 +242,9 @@ void RealDocument::CreateThumbs(int first, int last) {
       dict.replaceKey("/Height", QPDFObjectHandle::newInteger(thumbs[k].height));
       dict.replaceKey("/ColorSpace", QPDFObjectHandle::newName("/DeviceRGB"));
       dict.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(8));
-      pages_[static_cast<std::size_t>(indexes[k])].page.replaceKey("/Thumb", stream);
+      auto& entry = pages_[static_cast<std::size_t>(indexes[k])];
+      entry.page.replaceKey("/Thumb", stream);
+      entry.storedStreams.reset();
     }
   }
 }
@@ -313,6 +319,9 @@ void RealDocument::WriteFile(const std::filesystem::path& path) {
     writer.setDeterministicID(true);
     writer.setPreserveEncryption(false);
     writer.setMinimumPDFVersion(minimumVersion_);
+    // Streams are left to the writer's defaults (uncompressed ones get
+    // compressed, Flate data and image codecs are copied as stored): the
+    // lower bound on the saved size (saved_size.cpp) counts on exactly that.
     writer.write();
   } catch (const std::exception&) {
     std::filesystem::remove(temporary, ec);

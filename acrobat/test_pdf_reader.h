@@ -1,7 +1,8 @@
 #pragma once
 // For the engine's tests only: reads a written PDF back with QPDF and poppler
 // as fresh, independent readers, and reports what a user would see (pages,
-// their text, the outline, the opening state, thumbnails).
+// their text, the outline, the opening state, thumbnails); and writes a
+// photo album of incompressible images as test input.
 #include <gtest/gtest.h>
 #include <poppler/cpp/poppler-document.h>
 #include <poppler/cpp/poppler-page.h>
@@ -9,12 +10,14 @@
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
 
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -175,5 +178,51 @@ class SavedPdf {
   std::vector<QPDFObjectHandle> pages_;
   std::map<QPDFObjGen, int> index_;
 };
+
+// `pageCount` pages, each drawing one photo-sized image of its own, all
+// naming every image in one shared resource dictionary, as word processors
+// write.
+inline std::filesystem::path MakeSharedResourcePdf(const std::filesystem::path& file, int pageCount = 8) {
+  constexpr int kSide = 180;  // 180 x 180 RGB: about 95 KB that does not compress
+  QPDF pdf;
+  pdf.emptyPDF();
+  std::mt19937 random(20240601);
+  auto xobjects = QPDFObjectHandle::newDictionary();
+  for (int i = 0; i < pageCount; ++i) {
+    std::string pixels(kSide * kSide * 3, '\0');
+    for (auto& byte : pixels) byte = static_cast<char>(random() & 0xFF);
+    auto image = QPDFObjectHandle::newStream(&pdf, pixels);
+    auto dict = image.getDict();
+    dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
+    dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Image"));
+    dict.replaceKey("/Width", QPDFObjectHandle::newInteger(kSide));
+    dict.replaceKey("/Height", QPDFObjectHandle::newInteger(kSide));
+    dict.replaceKey("/ColorSpace", QPDFObjectHandle::newName("/DeviceRGB"));
+    dict.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(8));
+    xobjects.replaceKey("/Im" + std::to_string(i), image);
+  }
+  auto resources = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+  resources.replaceKey("/XObject", xobjects);
+  auto pages = pdf.getRoot().getKey("/Pages");
+  std::vector<QPDFObjectHandle> kids;
+  for (int i = 0; i < pageCount; ++i) {
+    auto content = QPDFObjectHandle::newStream(&pdf, "q 200 0 0 200 100 500 cm /Im" + std::to_string(i) + " Do Q\n");
+    auto page = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    page.replaceKey("/Type", QPDFObjectHandle::newName("/Page"));
+    page.replaceKey("/Parent", pages);
+    page.replaceKey("/MediaBox", QPDFObjectHandle::newArray({QPDFObjectHandle::newInteger(0),
+                                                             QPDFObjectHandle::newInteger(0),
+                                                             QPDFObjectHandle::newInteger(595),
+                                                             QPDFObjectHandle::newInteger(842)}));
+    page.replaceKey("/Resources", resources);
+    page.replaceKey("/Contents", content);
+    kids.push_back(page);
+  }
+  pages.replaceKey("/Kids", QPDFObjectHandle::newArray(kids));
+  pages.replaceKey("/Count", QPDFObjectHandle::newInteger(pageCount));
+  QPDFWriter writer(pdf, file.string().c_str());
+  writer.write();
+  return file;
+}
 
 }  // namespace vellumark::acrobat::testing

@@ -23,7 +23,7 @@ struct Conversion::State {
 JobSteps::JobSteps(acrobat::Engine& engine, const WorkingFiles& files, platform::StatusSink& status,
                    const ConversionOptions& options, bookmarks::HeadingList& lstMokuji, CutSearch cutSearch)
     : engine_(engine), files_(files), status_(status), options_(options), lstMokuji_(lstMokuji),
-      cutSearch_(cutSearch) {}
+      cutSearch_(cutSearch), temp_{files.tempPdfPath}, cutFile_{files.defQPath} {}
 
 void JobSteps::TakeJobLine(const std::string& jobLine) {
   const joblist::Job job = joblist::SplitJobLine(jobLine);

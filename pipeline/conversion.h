@@ -54,8 +54,10 @@ class Conversion {
   // used by the command line's "headings" command. Cleans up like ConvertJob.
   void RecogniseHeadings(const std::string& jobLine, const ConversionOptions& options);
 
-  // How a part is cut by size. The bisection is the product's; the linear
-  // search stays so that tests can check both find the same cut.
+  // How sizes are tested while splitting. kBisect is the product's; kLinear
+  // is the plain algorithm (every test a save, one page at a time, every
+  // part saved anew), kept so that tests can check both write the same
+  // parts.
   void SetCutSearch(CutSearch search);
 
  private:

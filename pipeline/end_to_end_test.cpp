@@ -3,6 +3,11 @@
 // appendices) and a generated report large enough for several parts.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
 #include <numeric>
 
 #include "acrobat/real_engine.h"
@@ -292,29 +297,80 @@ TEST_F(LargeReportTest, PartsCarryOnlyTheirOwnImages) {
   }
 }
 
-TEST_F(LargeReportTest, BisectingAndLinearCutsAgreeOnRealFiles) {
-  options.OpSplit = 3;
-  for (const char* size : {"1", "2"}) {
-    SCOPED_TRACE(std::string(size) + " MB");
-    options.sizeText = size;
-    PageRanges ranges[2];
-    int measuringSaves[2];
-    for (int linear = 0; linear < 2; ++linear) {
-      fs::remove_all(OutputPathFor(parent).parent_path());
-      conversion.SetCutSearch(linear ? CutSearch::kLinear : CutSearch::kBisect);
-      status.texts.clear();
-      conversion.ConvertJob(JobLine({parent}), options);
-      ranges[linear] = Ranges(Parts(parent));
-      ExpectSoundParts(Parts(parent), SizeLimitFromText(size));
-      // One "<part> ; <KB>" status per measuring save of the cut.
-      measuringSaves[linear] = status.CountContaining(" ; ");
+std::string FileBytes(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A working folder on another file system than the output, where one can
+// be had: a measured file then reaches its place by copy, not by rename.
+fs::path WorkFolderElsewhere(const fs::path& output) {
+  const fs::path shm = "/dev/shm";
+  std::error_code ec;
+  struct stat a {}, b {};
+  if (!fs::is_directory(shm, ec) || ::stat(shm.c_str(), &a) != 0 || ::stat(output.c_str(), &b) != 0 ||
+      a.st_dev == b.st_dev) {
+    return {};
+  }
+  return shm / ("vellumark-work-" + std::to_string(::getpid()));
+}
+
+// The product's path (sizes the lower bound answers are not saved, the run
+// searched near where the bound points, measured files become part files)
+// against the plain one (every size test a save, one page at a time, every
+// part saved anew): the same part files, byte for byte.
+TEST_F(LargeReportTest, FastAndPlainPathsWriteTheSameParts) {
+  const fs::path elsewhere = WorkFolderElsewhere(docs);
+  struct RemovedAtEnd {
+    fs::path folder;
+    ~RemovedAtEnd() {
+      std::error_code ec;
+      if (!folder.empty()) fs::remove_all(folder, ec);
     }
-    EXPECT_EQ(ranges[0], ranges[1]);
-    EXPECT_GT(ranges[0].size(), 1u);
-    EXPECT_LE(measuringSaves[0], measuringSaves[1]);
-    if (std::string(size) == "2") {
-      EXPECT_EQ(ranges[0], (PageRanges{{1, 12}, {13, 14}}));
-      EXPECT_LT(measuringSaves[0], measuringSaves[1]);
+  } removed{elsewhere};
+  for (const int unit : {0, 3}) {
+    for (const char* size : {"1", "2"}) {
+      SCOPED_TRACE("unit " + std::to_string(unit) + ", " + size + " MB");
+      options.OpSplit = unit;
+      options.sizeText = size;
+      struct Run {
+        std::vector<std::string> bytes;
+        PageRanges ranges;
+        int measuringSaves = 0;
+      };
+      const auto convert = [&](Conversion& with, CutSearch search) {
+        fs::remove_all(OutputPathFor(parent).parent_path());
+        with.SetCutSearch(search);
+        status.texts.clear();
+        with.ConvertJob(JobLine({parent}), options);
+        Run run;
+        const auto parts = Parts(parent);
+        ExpectSoundParts(parts, SizeLimitFromText(size));
+        for (const auto& part : parts) run.bytes.push_back(FileBytes(part));
+        run.ranges = Ranges(parts);
+        // One "<part> ; <KB>" status per measuring save of the size cut.
+        run.measuringSaves = status.CountContaining(" ; ");
+        // Nothing but the part files: no copy left half-way.
+        EXPECT_EQ(static_cast<std::size_t>(std::distance(fs::directory_iterator(OutputPathFor(parent).parent_path()),
+                                                         fs::directory_iterator())),
+                  parts.size());
+        return run;
+      };
+      const Run plain = convert(conversion, CutSearch::kLinear);
+      const Run fast = convert(conversion, CutSearch::kBisect);
+      EXPECT_GT(plain.ranges.size(), 1u);
+      EXPECT_EQ(fast.ranges, plain.ranges);
+      EXPECT_TRUE(fast.bytes == plain.bytes) << "part files differ";
+      EXPECT_LE(fast.measuringSaves, plain.measuringSaves);
+      if (plain.measuringSaves > 0) {
+        EXPECT_LT(fast.measuringSaves, plain.measuringSaves);
+      }
+      if (!elsewhere.empty()) {
+        SCOPED_TRACE("working folder on another file system");
+        Conversion away{*engine, MakeWorkingFiles(temp.path() / "app", elsewhere), status};
+        const Run moved = convert(away, CutSearch::kBisect);
+        EXPECT_TRUE(moved.bytes == plain.bytes) << "part files differ";
+      }
     }
   }
 }

@@ -92,15 +92,41 @@ class JobSteps {
   int CutPartBySize(acrobat::Document& document);
 
  private:
-  // Builds the part's bookmarks quietly, saves it over `measurePath` and
-  // returns the file's length: what the part file will measure.
-  long long MeasureSavedSize(acrobat::Document& document, const std::filesystem::path& measurePath);
-  // Bookmarks for the part starting at pageOffset, then the backed-up save
-  // to partPath; pageOffset moves past its pages.
-  void WritePart(acrobat::Document& document);
+  // A file the size tests save into, and what it holds: the part state of
+  // `document` with `pageCount` pages and bookmarks built from `pageOffset`,
+  // `size` bytes long. Saves are deterministic, so while that state stands
+  // the file is the part file a save would write. `document` is null when
+  // the file holds nothing of use.
+  struct MeasuringFile {
+    std::filesystem::path path;
+    const acrobat::Document* document = nullptr;
+    int pageCount = 0;
+    int pageOffset = 0;
+    long long size = 0;
+  };
+
+  // Whether the part saved from `document` as it stands would be over
+  // sizeLimit. Saves it into `file` to find out, unless the lower bound or
+  // what the file already holds gives the answer (not in the plain path).
+  bool IsOverLimit(acrobat::Document& document, MeasuringFile& file);
+  // Builds the part's bookmarks quietly, saves it into `file` and returns
+  // the file's length: what the part file will measure.
+  long long Measure(acrobat::Document& document, MeasuringFile& file);
+  bool Holds(const MeasuringFile& file, const acrobat::Document& document) const;
+  // What a measuring file holds of `document` is of no use once it is
+  // closed (another may take its place in memory) or its pages change
+  // other than at the end.
+  void Forget(const acrobat::Document& document);
+  // Bookmarks for the part starting at pageOffset, then the backed-up part
+  // file at partPath: `file` moved into place when it holds this very
+  // state, else a save. pageOffset moves past the part's pages.
+  void WritePart(acrobat::Document& document, MeasuringFile& file);
   void BuildPartBookmarks(acrobat::Document& document, platform::StatusSink& sink);
   // The opening state and the bookmarks of a part, before any save of it.
   void PreparePart(acrobat::Document& document, platform::StatusSink& sink);
+  // False in the plain path, which tests every size with a save and saves
+  // every part file anew.
+  bool UsesShortcuts() const { return cutSearch_ == CutSearch::kBisect; }
 
   acrobat::Engine& engine_;
   const WorkingFiles& files_;
@@ -108,6 +134,8 @@ class JobSteps {
   const ConversionOptions& options_;
   bookmarks::HeadingList& lstMokuji_;
   CutSearch cutSearch_;
+  MeasuringFile temp_;     // "temp.pdf": whole parts and the size-only document
+  MeasuringFile cutFile_;  // "defQ.PDF": the runs of the size cut
 };
 
 // The length of a saved file; throws UserError naming it when it cannot be

@@ -2,7 +2,10 @@
 // the size limit: along the headings of the split plan, or by size alone.
 // Sizes are never estimated: the part is saved in full and the file's length
 // read, with its bookmarks built first so the measured file is the file that
-// will be written.
+// will be written. Two things spare saves without changing any answer: a
+// lower bound the engine knows without saving ("this is over the limit for
+// certain"), and the measuring file itself, which becomes the part file
+// when its state is the part's.
 #include <algorithm>
 #include <charconv>
 #include <memory>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "acrobat/blank_template.h"
+#include "acrobat/engine_messages.h"
 #include "bookmarks/bookmark_tree.h"
 #include "pipeline/file_names.h"
 #include "pipeline/job_steps.h"
@@ -32,6 +36,25 @@ std::string Decimal(long long value) {
 void WriteTemplateIfMissing(const fs::path& path) {
   std::error_code ec;
   if (!fs::exists(path, ec)) acrobat::WriteTemplatePdf(path);
+}
+
+// Puts a measured file in place of a save to `to`. A rename when both lie on
+// one file system; otherwise (the working folder is under the user's
+// Templates folder, the output beside the parent) a copy under a temporary
+// name and a rename, so no partial file ever stands under the final name.
+void MoveIntoPlace(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  fs::rename(from, to, ec);
+  if (!ec) return;
+  fs::path partial = to;
+  partial += ".vellumark-copy.tmp";
+  fs::copy_file(from, partial, fs::copy_options::overwrite_existing, ec);
+  if (!ec) fs::rename(partial, to, ec);
+  if (ec) {
+    fs::remove(partial, ec);
+    throw acrobat::PdfError(to, acrobat::kCannotSave);
+  }
+  fs::remove(from, ec);
 }
 
 void RemoveWorkingFile(const fs::path& path) {
@@ -173,21 +196,52 @@ void JobSteps::PreparePart(acrobat::Document& document, platform::StatusSink& si
   BuildPartBookmarks(document, sink);
 }
 
-long long JobSteps::MeasureSavedSize(acrobat::Document& document, const fs::path& measurePath) {
+long long JobSteps::Measure(acrobat::Document& document, MeasuringFile& file) {
   // The bookmarks are part of the file: measuring without them could pass a
   // part that the final save then pushes over the limit.
   platform::NullStatusSink quiet;
   PreparePart(document, quiet);
-  document.Save(measurePath);
-  return SavedFileLength(measurePath);
+  file.document = nullptr;
+  document.Save(file.path);
+  file.size = SavedFileLength(file.path);
+  file.document = &document;
+  file.pageCount = document.GetNumPages();
+  file.pageOffset = pageOffset;
+  return file.size;
 }
 
-void JobSteps::WritePart(acrobat::Document& document) {
+bool JobSteps::Holds(const MeasuringFile& file, const acrobat::Document& document) const {
+  // Parts only grow and shrink at their end, so the same document with the
+  // same page count holds the same pages; the bookmarks depend on the page
+  // offset besides (the heading list and the options stay for the job).
+  return file.document == &document && file.pageCount == document.GetNumPages() && file.pageOffset == pageOffset;
+}
+
+void JobSteps::Forget(const acrobat::Document& document) {
+  for (MeasuringFile* file : {&temp_, &cutFile_}) {
+    if (file->document == &document) file->document = nullptr;
+  }
+}
+
+bool JobSteps::IsOverLimit(acrobat::Document& document, MeasuringFile& file) {
+  if (UsesShortcuts()) {
+    if (Holds(file, document)) return file.size > sizeLimit;
+    if (document.SavedSizeLowerBound() > sizeLimit) return true;
+  }
+  return Measure(document, file) > sizeLimit;
+}
+
+void JobSteps::WritePart(acrobat::Document& document, MeasuringFile& file) {
   PreparePart(document, status_);
   // The backup comes right before the save, so an earlier part file is never
   // overwritten in place and a failure before this point leaves it alone.
   BackUpExistingFile(partPath);
-  document.Save(partPath);
+  if (UsesShortcuts() && Holds(file, document)) {
+    file.document = nullptr;
+    MoveIntoPlace(file.path, partPath);
+  } else {
+    document.Save(partPath);
+  }
   pageOffset += document.GetNumPages();
 }
 
@@ -196,7 +250,7 @@ void JobSteps::SaveWithinLimit(acrobat::Document& document) {
   // front, and a page always stays, so the page count bounds the rounds.
   const int maxRounds = document.GetNumPages();
   for (int round = 0; round < maxRounds; ++round) {
-    if (MeasureSavedSize(document, files_.tempPdfPath) <= sizeLimit) break;
+    if (!IsOverLimit(document, temp_)) break;
     if (document.GetNumPages() == 1) {
       status_.ShowStatus(kWarnPageOverLimit + FileNameForStatus(partPath));
       break;
@@ -208,7 +262,7 @@ void JobSteps::SaveWithinLimit(acrobat::Document& document) {
       break;
     }
   }
-  WritePart(document);
+  WritePart(document, temp_);
 }
 
 int JobSteps::CutPartBySize(acrobat::Document& document) {
@@ -217,15 +271,23 @@ int JobSteps::CutPartBySize(acrobat::Document& document) {
   PartDocument cut(engine_, files_.defQPath);
   const std::string partName = FileNameForStatus(partPath);
 
-  const auto savedSizeOfRun = [&](int count) {
+  RunSizes sizes;
+  sizes.savedSize = [&](int count) {
     cut.HoldLeadingRun(document, count);
-    const long long size = MeasureSavedSize(cut.doc(), files_.defQPath);
+    const long long size = Measure(cut.doc(), cutFile_);
     status_.ShowStatus(partName + kStatusSizeSeparator + Decimal(size / 1024));
     return size;
   };
-  int run = LongestFittingRun(pageCount, sizeLimit, savedSizeOfRun, cutSearch_);
+  if (UsesShortcuts()) {
+    sizes.lowerBound = [&](int count) {
+      cut.HoldLeadingRun(document, count);
+      return cut.doc().SavedSizeLowerBound();
+    };
+  }
+  int run = LongestFittingRun(pageCount, sizeLimit, sizes, cutSearch_);
 
   if (run == pageCount) {
+    Forget(cut.doc());
     cut.Close();
     RemoveWorkingFile(files_.defQPath);
     return 0;
@@ -237,10 +299,12 @@ int JobSteps::CutPartBySize(acrobat::Document& document) {
     run = 1;
   }
   cut.HoldLeadingRun(document, run);
-  WritePart(cut.doc());
+  WritePart(cut.doc(), cutFile_);
+  Forget(cut.doc());
   cut.Close();
   NextPartName();
   document.DeletePages(0, run - 1);
+  Forget(document);
   RemoveWorkingFile(files_.defQPath);
   return run;
 }
@@ -268,10 +332,10 @@ void JobSteps::SplitAndSave(const bookmarks::HeadingList& plan) {
     const bool last = i + 1 == stepCount;
     const int firstPage = frontPages + static_cast<int>(step.page) - 1;
     const int count = last ? 0 : static_cast<int>(steps[i + 1].page - step.page);
-    long long size = 0;
+    bool over = false;
     if (!last) {
       part->Append(work, firstPage, count);
-      size = MeasureSavedSize(part->doc(), files_.tempPdfPath);
+      over = IsOverLimit(part->doc(), temp_);
     }
     status_.Yield();
 
@@ -279,16 +343,19 @@ void JobSteps::SplitAndSave(const bookmarks::HeadingList& plan) {
       // A part left empty by a range that was cut and written on its own
       // is not written: no empty file, no gap in the numbering.
       if (part->pages() > 0) SaveWithinLimit(part->doc());
+      Forget(part->doc());
       part->Close();
       break;
     }
-    if (size <= sizeLimit) continue;
+    if (!over) continue;
 
     if (part->pages() > count) {
       // The range does not fit behind what the part holds: the part is
-      // finished without it and the range opens the next part.
+      // finished without it (the state measured at the entry before) and
+      // the range opens the next part.
       part->DropLast(count);
       SaveWithinLimit(part->doc());
+      Forget(part->doc());
       part->Close();
       part = std::make_unique<PartDocument>(engine_, files_.defaul2PdfPath);
       part->Append(work, firstPage, count);
@@ -296,6 +363,7 @@ void JobSteps::SplitAndSave(const bookmarks::HeadingList& plan) {
       // The range alone is over the limit and nothing stands before it: it is
       // cut by size now, and the next range starts a fresh part.
       SaveWithinLimit(part->doc());
+      Forget(part->doc());
       part->Close();
       part = std::make_unique<PartDocument>(engine_, files_.defaul2PdfPath);
     }

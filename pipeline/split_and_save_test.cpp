@@ -30,8 +30,29 @@ std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std:
   return a;
 }
 
+// The ways a split may run; each must give the same parts. The plain path
+// saves at every size test and saves every part file anew; the product's
+// path skips saves the lower bound answers and reuses measured files, with
+// a bound that knows a save's size, a part of it, or nothing.
+struct Mode {
+  const char* name;
+  CutSearch search;
+  int lowerBoundPercent;
+};
+const std::vector<Mode> kModes = {
+    {"plain", CutSearch::kLinear, 100},
+    {"exact bound", CutSearch::kBisect, 100},
+    {"partial bound", CutSearch::kBisect, 60},
+    {"no bound", CutSearch::kBisect, 0},
+};
+
 class SplitTest : public FakeJobTest {
  protected:
+  void UseMode(const Mode& mode) {
+    conversion.SetCutSearch(mode.search);
+    engine.lowerBoundPercent = mode.lowerBoundPercent;
+  }
+
   // Every part file on disk is within the limit (the fake writes files of
   // exactly the saved size).
   void ExpectPartsWithinLimit(const fs::path& parent, long long limit) {
@@ -70,26 +91,35 @@ TEST_F(SplitTest, TenPageChaptersBecomeThreeParts) {
        {{"表紙", "第1章　総則", "第2章　設計", "第3章　施工"}, {"第2章　設計", "第3章　施工"}, {"第3章　施工"}},
        {{0, 2, 12, 22}, {0, 10}, {0}}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE("Check2=" + std::to_string(c.forced));
-    options.Check2 = c.forced;
-    status.texts.clear();
-    status.yields = 0;
+  for (const Mode& mode : kModes) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(mode.name) + ", Check2=" + std::to_string(c.forced));
+      UseMode(mode);
+      options.Check2 = c.forced;
+      status.texts.clear();
+      status.yields = 0;
+      const int savesBefore = engine.saveCount();
 
-    conversion.ConvertJob(JobLine(parent), options);
+      conversion.ConvertJob(JobLine(parent), options);
 
-    EXPECT_EQ(PartLabels(parent), (Parts{Join({"cover", "contents"}, Labels("P", 1, 10)), Labels("P", 11, 20),
-                                         Labels("P", 21, 30)}));
-    for (int n = 1; n <= 3; ++n) {
-      const auto& part = engine.SavedAt(PartPath(parent, n));
-      EXPECT_EQ(Titles(part.bookmarks), c.titles[n - 1]) << "part " << n;
-      EXPECT_EQ(Targets(part.bookmarks), c.targets[n - 1]) << "part " << n;
+      EXPECT_EQ(PartLabels(parent), (Parts{Join({"cover", "contents"}, Labels("P", 1, 10)), Labels("P", 11, 20),
+                                           Labels("P", 21, 30)}));
+      if (std::string(mode.name) == "exact bound") {
+        // The bound tells every overflow, and each part's one measuring save
+        // becomes its part file.
+        EXPECT_EQ(engine.saveCount() - savesBefore, 3);
+      }
+      for (int n = 1; n <= 3; ++n) {
+        const auto& part = engine.SavedAt(PartPath(parent, n));
+        EXPECT_EQ(Titles(part.bookmarks), c.titles[n - 1]) << "part " << n;
+        EXPECT_EQ(Targets(part.bookmarks), c.targets[n - 1]) << "part " << n;
+      }
+      EXPECT_EQ(PageStatuses(), (std::vector<std::string>{"P.1 : 第1章　総則", "P.11 : 第2章　設計",
+                                                          "P.21 : 第3章　施工", "P.31 : EOF"}));
+      EXPECT_EQ(status.yields, 4);
+      ExpectPartsWithinLimit(parent, LimitFor("1"));
     }
-    EXPECT_EQ(PageStatuses(), (std::vector<std::string>{"P.1 : 第1章　総則", "P.11 : 第2章　設計",
-                                                        "P.21 : 第3章　施工", "P.31 : EOF"}));
-    EXPECT_EQ(status.yields, 4);
   }
-  ExpectPartsWithinLimit(parent, LimitFor("1"));
 }
 
 TEST_F(SplitTest, SplitUnitDecidesWherePartsMayStart) {
@@ -109,14 +139,17 @@ TEST_F(SplitTest, SplitUnitDecidesWherePartsMayStart) {
       {2, {Join({"cover", "contents"}, Labels("P", 1, 5)), Labels("P", 6, 10)}},
       {3, {Join({"cover", "contents"}, Labels("P", 1, 6)), Labels("P", 7, 10)}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE("unit " + std::to_string(c.unit));
-    fs::remove_all(OutputPathFor(parent).parent_path());
-    options.OpSplit = c.unit;
-    conversion.ConvertJob(JobLine(parent), options);
-    EXPECT_EQ(PartLabels(parent), c.parts);
-    EXPECT_EQ(OutputFiles(parent).size(), c.parts.size());
-    ExpectPartsWithinLimit(parent, LimitFor("1"));
+  for (const Mode& mode : kModes) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(mode.name) + ", unit " + std::to_string(c.unit));
+      UseMode(mode);
+      fs::remove_all(OutputPathFor(parent).parent_path());
+      options.OpSplit = c.unit;
+      conversion.ConvertJob(JobLine(parent), options);
+      EXPECT_EQ(PartLabels(parent), c.parts);
+      EXPECT_EQ(OutputFiles(parent).size(), c.parts.size());
+      ExpectPartsWithinLimit(parent, LimitFor("1"));
+    }
   }
 }
 
@@ -155,23 +188,26 @@ TEST_F(SplitTest, EveryCutEndsAndKeepsEveryPage) {
        {{"S1", "S2", "S3"}, {"S4", "S5"}}, 0},
   };
   const long long limit = LimitFor("1");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::vector<std::string> headings = c.headings;
-    headings.resize(c.tenths.size());
-    auto pages = ScannedPages(headings, 0);
-    for (std::size_t i = 0; i < pages.size(); ++i) pages[i].weight = limit * c.tenths[i] / 10;
-    const fs::path parent = AddPdf("cut.pdf", pages);
-    fs::remove_all(OutputPathFor(parent).parent_path());
-    options.makeBM2mokuji = 1;
-    options.OpSplit = c.unit;
-    status.texts.clear();
+  for (const Mode& mode : kModes) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(mode.name) + ", " + c.name);
+      UseMode(mode);
+      std::vector<std::string> headings = c.headings;
+      headings.resize(c.tenths.size());
+      auto pages = ScannedPages(headings, 0);
+      for (std::size_t i = 0; i < pages.size(); ++i) pages[i].weight = limit * c.tenths[i] / 10;
+      const fs::path parent = AddPdf("cut.pdf", pages);
+      fs::remove_all(OutputPathFor(parent).parent_path());
+      options.makeBM2mokuji = 1;
+      options.OpSplit = c.unit;
+      status.texts.clear();
 
-    conversion.ConvertJob(JobLine(parent), options);
+      conversion.ConvertJob(JobLine(parent), options);
 
-    EXPECT_EQ(PartLabels(parent), c.parts);
-    EXPECT_EQ(OutputFiles(parent).size(), c.parts.size());
-    EXPECT_EQ(status.CountStartingWith(kWarnPageOverLimit), c.warnings);
+      EXPECT_EQ(PartLabels(parent), c.parts);
+      EXPECT_EQ(OutputFiles(parent).size(), c.parts.size());
+      EXPECT_EQ(status.CountStartingWith(kWarnPageOverLimit), c.warnings);
+    }
   }
 }
 
@@ -199,20 +235,23 @@ TEST_F(SplitTest, ContentsWithoutEndOrWithFallingPagesLosesNoPage) {
        w,
        {Join({"cover", "contents"}, Labels("P", 1, 1)), Labels("P", 2, 4), Labels("P", 5, 7), Labels("P", 8, 10)}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    auto pages = ContentsReport(c.headings, 10, w, c.frontWeight);
-    if (!c.endLine) {
-      auto& text = pages[1].text;
-      text.erase(text.rfind("\rEND"));
+  for (const Mode& mode : kModes) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(mode.name) + ", " + c.name);
+      UseMode(mode);
+      auto pages = ContentsReport(c.headings, 10, w, c.frontWeight);
+      if (!c.endLine) {
+        auto& text = pages[1].text;
+        text.erase(text.rfind("\rEND"));
+      }
+      const fs::path parent = AddPdf("目次.pdf", pages);
+      fs::remove_all(OutputPathFor(parent).parent_path());
+
+      conversion.ConvertJob(JobLine(parent), options);
+
+      EXPECT_EQ(PartLabels(parent), c.parts);
+      ExpectPartsWithinLimit(parent, LimitFor("1"));
     }
-    const fs::path parent = AddPdf("目次.pdf", pages);
-    fs::remove_all(OutputPathFor(parent).parent_path());
-
-    conversion.ConvertJob(JobLine(parent), options);
-
-    EXPECT_EQ(PartLabels(parent), c.parts);
-    ExpectPartsWithinLimit(parent, LimitFor("1"));
   }
 }
 

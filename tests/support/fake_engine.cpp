@@ -8,6 +8,9 @@ namespace vellumark::testsupport {
 
 namespace {
 
+// Each saved file starts with this and the number of its save.
+constexpr char kSaveMark[] = "%fake-save ";
+
 void CheckRange(int first, int last, int count, const char* what) {
   if (first < 0 || last >= count || first > last + 1) {
     throw std::out_of_range(std::string("fake engine: bad page range for ") + what);
@@ -78,22 +81,36 @@ void FakeDocument::MovePage(int moveAfter, int pageToMove) {
   pages_.insert(pages_.begin() + insertAt, page);
 }
 
+long long FakeDocument::PageWeights() const {
+  long long weights = 0;
+  for (const auto& p : pages_) weights += p.weight;
+  return weights;
+}
+
+long long FakeDocument::SavedSizeLowerBound() const {
+  if (engine_.lowerBoundPercent <= 0) return 0;
+  return kSaveOverhead + PageWeights() * std::min(engine_.lowerBoundPercent, 100) / 100;
+}
+
 void FakeDocument::Save(const std::filesystem::path& path) {
   if (closed_) throw std::logic_error("fake engine: save of a closed document");
-  long long size = kSaveOverhead;
-  for (const auto& p : pages_) size += p.weight;
-  size += kBookmarkWeight * root_.CountAll();
+  const long long size = kSaveOverhead + PageWeights() + kBookmarkWeight * root_.CountAll();
+  // The mark fits: every file is at least kSaveOverhead bytes.
+  const std::string mark = kSaveMark + std::to_string(engine_.savesInOrder_.size()) + "\n";
   const auto tmp = path.string() + ".part";
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
     if (!out) throw acrobat::PdfError(path, "保存できません");
+    out.write(mark.data(), static_cast<std::streamsize>(mark.size()));
     std::string block(4096, '\0');
-    for (long long left = size; left > 0; left -= static_cast<long long>(block.size())) {
+    for (long long left = size - static_cast<long long>(mark.size()); left > 0;
+         left -= static_cast<long long>(block.size())) {
       out.write(block.data(), static_cast<std::streamsize>(std::min<long long>(left, 4096)));
     }
   }
   std::filesystem::rename(tmp, path);
   engine_.saved_[path] = Snapshot();
+  engine_.savesInOrder_.push_back(Snapshot());
   ++engine_.saveCount_;
 }
 
@@ -141,9 +158,13 @@ std::unique_ptr<acrobat::View> FakeEngine::Open(const std::filesystem::path& pat
 }
 
 const SavedDocument& FakeEngine::SavedAt(const std::filesystem::path& path) const {
-  auto it = saved_.find(path);
-  if (it == saved_.end()) throw std::out_of_range("fake engine: nothing saved at " + path.string());
-  return it->second;
+  std::ifstream in(path, std::ios::binary);
+  std::string mark;
+  if (in && std::getline(in, mark) && mark.rfind(kSaveMark, 0) == 0) {
+    const std::size_t number = std::stoul(mark.substr(sizeof kSaveMark - 1));
+    if (number < savesInOrder_.size()) return savesInOrder_[number];
+  }
+  throw std::out_of_range("fake engine: nothing saved at " + path.string());
 }
 
 std::vector<FakePage> MakePages(const std::string& prefix, int count, long long weight,

@@ -2,7 +2,11 @@
 // An in-memory engine for fast unit tests. Pages carry a text and a "weight":
 // a full save writes a file of kSaveOverhead + the sum of the page weights
 // (+ kBookmarkWeight per bookmark) bytes, so a test decides exactly what a
-// saved document measures. Saved documents are kept per path for inspection.
+// saved document measures, and the lower bound is that size itself (less
+// the bookmarks, which are rebuilt before each save) or, as a test chooses,
+// a share of it. Saved documents are
+// kept for inspection; a saved file names its save inside, so it is found
+// again wherever it was moved.
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -76,6 +80,7 @@ class FakeDocument final : public acrobat::Document {
   void CreateThumbs(int first, int last) override;
   acrobat::Bookmark& BookmarkRoot() override { return root_; }
   void Close() override { closed_ = true; }
+  long long SavedSizeLowerBound() const override;
 
   const std::vector<FakePage>& pages() const { return pages_; }
   std::vector<std::string> labels() const;
@@ -83,6 +88,8 @@ class FakeDocument final : public acrobat::Document {
   SavedDocument Snapshot() const;
 
  private:
+  long long PageWeights() const;
+
   FakeEngine& engine_;
   std::vector<FakePage> pages_;
   FakeBookmark root_{"", "", 0};
@@ -115,7 +122,10 @@ class FakeEngine final : public acrobat::Engine {
   // base (what the template writer produces); a missing one throws PdfError.
   std::unique_ptr<acrobat::View> Open(const std::filesystem::path& path) override;
 
+  // Every save by the path it was made to.
   const std::map<std::filesystem::path, SavedDocument>& saved() const { return saved_; }
+  // The document saved in the file now at `path`, which may have been
+  // saved elsewhere and moved there.
   const SavedDocument& SavedAt(const std::filesystem::path& path) const;
   int saveCount() const { return saveCount_; }
   int openCount() const { return openCount_; }
@@ -124,11 +134,15 @@ class FakeEngine final : public acrobat::Engine {
   // Pages whose weight alone makes any save of theirs exceed limits are
   // modelled simply by giving them a big weight.
   long long blankWeight = 10;
+  // How much of the page weights the lower bound claims: 100 gives the
+  // exact size a save writes, 0 a bound of 0 (nothing known).
+  int lowerBoundPercent = 100;
 
  private:
   friend class FakeDocument;
   std::map<std::filesystem::path, std::vector<FakePage>> files_;
   std::map<std::filesystem::path, SavedDocument> saved_;
+  std::vector<SavedDocument> savesInOrder_;
   int saveCount_ = 0;
   int openCount_ = 0;
   int thumbPagesRendered_ = 0;
