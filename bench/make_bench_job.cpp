@@ -160,7 +160,9 @@ std::vector<Heading> PlanHeadings(int bodyPages, int firstChapter) {
     for (int p = start + 1; p < start + kPagesPerChapter && p <= bodyPages; p += 6, ++section) {
       const std::string sec = Num(chapter) + "." + Num(section);
       out.push_back({1, sec, "検討項目", p});
-      if (p + 2 <= bodyPages) out.push_back({2, sec + ".1", "詳細", p + 2});
+      // The item stays inside its chapter, so the contents list runs in page
+      // order as a real report's does.
+      if (p + 2 < start + kPagesPerChapter && p + 2 <= bodyPages) out.push_back({2, sec + ".1", "詳細", p + 2});
     }
   }
   return out;
