@@ -159,28 +159,20 @@ void BuildTemplate(QPDF& pdf) {
 
 void WriteTemplatePdf(const std::filesystem::path& path) {
   if (path.empty()) throw PdfError(path, kCannotSave);
-  const auto temporary = detail::TemporaryNameBeside(path);
-  std::error_code ec;
+  QPDF pdf;
   try {
-    QPDF pdf;
     BuildTemplate(pdf);
-    QPDFWriter writer(pdf, detail::Utf8Path(temporary).c_str());
+  } catch (const std::exception&) {
+    throw PdfError(path, kCannotSave);
+  }
+  detail::WriteAtomically(pdf, path, [](QPDFWriter& writer) {
     writer.forcePDFVersion("1.4");
     // Left uncompressed where it is stored uncompressed: XMP readers scan
     // for the packet; the page content is compressed already.
     writer.setCompressStreams(false);
     writer.setObjectStreamMode(qpdf_o_disable);
     writer.setDeterministicID(true);
-    writer.write();
-  } catch (const std::exception&) {
-    std::filesystem::remove(temporary, ec);
-    throw PdfError(path, kCannotSave);
-  }
-  std::filesystem::rename(temporary, path, ec);
-  if (ec) {
-    std::filesystem::remove(temporary, ec);
-    throw PdfError(path, kCannotSave);
-  }
+  });
 }
 
 }  // namespace vellumark::acrobat

@@ -3,10 +3,12 @@
 // view and bookmark classes. Never include this from outside acrobat/*.cpp;
 // the public boundary is engine.h.
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFWriter.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -207,6 +209,12 @@ std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector
 std::filesystem::path TemporaryNameBeside(const std::filesystem::path& path);
 // The path as the UTF-8 text QPDF takes for file names.
 std::string Utf8Path(const std::filesystem::path& path);
+
+// Writes `pdf` to `path` through a temporary file beside it and a rename, so
+// no partly written file ever stands under the final name. `configure` sets
+// the writer's options. Throws PdfError naming `path`.
+void WriteAtomically(QPDF& pdf, const std::filesystem::path& path,
+                     const std::function<void(QPDFWriter&)>& configure);
 
 // A PDF text string in UTF-16BE with byte order mark, the one form every
 // reader takes for any title.

@@ -307,21 +307,13 @@ void RealDocument::WriteOpeningState() {
   }
 }
 
-void RealDocument::WriteFile(const std::filesystem::path& path) {
+void WriteAtomically(QPDF& pdf, const std::filesystem::path& path,
+                     const std::function<void(QPDFWriter&)>& configure) {
   const auto temporary = TemporaryNameBeside(path);
   std::error_code ec;
   try {
-    QPDFWriter writer(qpdf_, Utf8Path(temporary).c_str());
-    // Object streams keep the many small objects of a long document small;
-    // the same input always gives the same bytes, so a measured size holds
-    // for the file written next under its final name.
-    writer.setObjectStreamMode(qpdf_o_generate);
-    writer.setDeterministicID(true);
-    writer.setPreserveEncryption(false);
-    writer.setMinimumPDFVersion(minimumVersion_);
-    // Streams are left to the writer's defaults (uncompressed ones get
-    // compressed, Flate data and image codecs are copied as stored): the
-    // lower bound on the saved size (saved_size.cpp) counts on exactly that.
+    QPDFWriter writer(pdf, Utf8Path(temporary).c_str());
+    configure(writer);
     writer.write();
   } catch (const std::exception&) {
     std::filesystem::remove(temporary, ec);
@@ -332,6 +324,21 @@ void RealDocument::WriteFile(const std::filesystem::path& path) {
     std::filesystem::remove(temporary, ec);
     throw PdfError(path, kCannotSave);
   }
+}
+
+void RealDocument::WriteFile(const std::filesystem::path& path) {
+  WriteAtomically(qpdf_, path, [this](QPDFWriter& writer) {
+    // Object streams keep the many small objects of a long document small;
+    // the same input always gives the same bytes, so a measured size holds
+    // for the file written next under its final name.
+    writer.setObjectStreamMode(qpdf_o_generate);
+    writer.setDeterministicID(true);
+    writer.setPreserveEncryption(false);
+    writer.setMinimumPDFVersion(minimumVersion_);
+    // Streams are left to the writer's defaults (uncompressed ones get
+    // compressed, Flate data and image codecs are copied as stored): the
+    // lower bound on the saved size (saved_size.cpp) counts on exactly that.
+  });
 }
 
 void RealDocument::Save(const std::filesystem::path& path) {
