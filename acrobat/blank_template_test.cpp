@@ -6,25 +6,19 @@
 #include <poppler/cpp/poppler-page.h>
 #include <qpdf/QPDFPageObjectHelper.hh>
 
-#include <fstream>
-#include <iterator>
-
 #include "acrobat/engine.h"
 #include "acrobat/test_pdf_reader.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::acrobat {
 namespace {
 
 using testing::SavedPdf;
-using testing::ScratchFolder;
-
-std::string ReadBytes(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using testsupport::ReadBytes;
+using testsupport::TempFolder;
 
 TEST(BlankTemplate, IsAOnePageA4Pdf14WithTheJapaneseFontAndOpenAction) {
-  ScratchFolder folder;
+  TempFolder folder;
   const auto file = folder / "Default.pdf";
   WriteTemplatePdf(file);
 
@@ -54,7 +48,7 @@ TEST(BlankTemplate, IsAOnePageA4Pdf14WithTheJapaneseFontAndOpenAction) {
 }
 
 TEST(BlankTemplate, CarriesTheDocumentInformationInInfoAndXmp) {
-  ScratchFolder folder;
+  TempFolder folder;
   const auto file = folder / "Defaul2.pdf";
   WriteTemplatePdf(file);
   SavedPdf pdf(file);
@@ -76,7 +70,7 @@ TEST(BlankTemplate, CarriesTheDocumentInformationInInfoAndXmp) {
 }
 
 TEST(BlankTemplate, PageShowsNothing) {
-  ScratchFolder folder;
+  TempFolder folder;
   const auto file = folder / "defQ.PDF";
   WriteTemplatePdf(file);
   std::unique_ptr<poppler::document> doc(poppler::document::load_from_file(file.string()));
@@ -95,9 +89,9 @@ TEST(BlankTemplate, PageShowsNothing) {
 }
 
 TEST(BlankTemplate, ReplacesAnExistingFileAndLeavesNoTemporary) {
-  ScratchFolder folder;
+  TempFolder folder;
   const auto file = folder / "Default.pdf";
-  std::ofstream(file) << "an older, broken base file";
+  testsupport::WriteBytes(file, "an older, broken base file");
   WriteTemplatePdf(file);
   EXPECT_TRUE(testing::QpdfCheckPasses(file));
   int entries = 0;
@@ -106,7 +100,7 @@ TEST(BlankTemplate, ReplacesAnExistingFileAndLeavesNoTemporary) {
 }
 
 TEST(BlankTemplate, UnwritableFolderThrowsPdfErrorNamingTheFile) {
-  ScratchFolder folder;
+  TempFolder folder;
   const auto file = folder / "missing-folder" / "Default.pdf";
   try {
     WriteTemplatePdf(file);

@@ -1,17 +1,19 @@
 // What travels with a copied page: its links when their target travels too,
 // and only the resources it draws.
 #include <gtest/gtest.h>
-#include "acrobat/blank_template.h"
 #include "acrobat/real_engine.h"
 #include "acrobat/test_pdf_reader.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::acrobat {
 namespace {
 
 using testing::DataFile;
 using testing::MakeSharedResourcePdf;
+using testing::OpenBlankBase;
+using testing::PartOf;
 using testing::SavedPdf;
-using testing::ScratchFolder;
+using testsupport::TempFolder;
 
 int ImageCount(SavedPdf& pdf) {
   int images = 0;
@@ -42,53 +44,45 @@ std::vector<int> LinkTargets(SavedPdf& pdf, int page) {
   return targets;
 }
 
-TEST(PageCopy, APartCarriesOnlyTheImagesItsPagesDraw) {
-  ScratchFolder folder;
-  const auto whole = MakeSharedResourcePdf(folder / "album.pdf");
+// Pages first..first+count-1 of `source` saved as a part, "part.pdf" in
+// `folder`.
+std::filesystem::path SavePart(const TempFolder& folder, const std::filesystem::path& source, int first, int count) {
   auto engine = MakeRealEngine();
-  auto source = engine->Open(whole);
-  WriteTemplatePdf(folder / "Defaul2.pdf");
-  auto partView = engine->Open(folder / "Defaul2.pdf");
-  auto& part = partView->GetPDDoc();
-  part.InsertPages(0, source->GetPDDoc(), 2, 2);
-  part.DeletePages(0, 0);
-  part.Save(folder / "part.pdf");
+  auto view = engine->Open(source);
+  const auto file = folder / "part.pdf";
+  PartOf(OpenBlankBase(*engine, folder / "Defaul2.pdf"), view->GetPDDoc(), first, count)->GetPDDoc().Save(file);
+  return file;
+}
 
-  ASSERT_TRUE(testing::QpdfCheckPasses(folder / "part.pdf"));
-  SavedPdf saved(folder / "part.pdf");
+TEST(PageCopy, APartCarriesOnlyTheImagesItsPagesDraw) {
+  TempFolder folder;
+  const auto whole = MakeSharedResourcePdf(folder / "album.pdf");
+  const auto part = SavePart(folder, whole, 2, 2);
+
+  ASSERT_TRUE(testing::QpdfCheckPasses(part));
+  SavedPdf saved(part);
   EXPECT_EQ(saved.pageCount(), 2);
   EXPECT_EQ(ImageCount(saved), 2);
-  EXPECT_LT(std::filesystem::file_size(folder / "part.pdf"), std::filesystem::file_size(whole) / 3);
+  EXPECT_LT(std::filesystem::file_size(part), std::filesystem::file_size(whole) / 3);
 }
 
 TEST(PageCopy, WordProcessorPagesSharingResourcesArePrunedToo) {
   // appendix2.pdf names both photos in the one dictionary all pages share.
-  ScratchFolder folder;
-  auto engine = MakeRealEngine();
-  auto source = engine->Open(DataFile("appendix2.pdf"));
-  WriteTemplatePdf(folder / "Defaul2.pdf");
-  auto partView = engine->Open(folder / "Defaul2.pdf");
-  auto& part = partView->GetPDDoc();
-  part.InsertPages(0, source->GetPDDoc(), 1, 1);
-  part.DeletePages(0, 0);
-  part.Save(folder / "part.pdf");
-  SavedPdf saved(folder / "part.pdf");
+  TempFolder folder;
+  const auto part = SavePart(folder, DataFile("appendix2.pdf"), 1, 1);
+  SavedPdf saved(part);
   EXPECT_EQ(ImageCount(saved), 1);
-  EXPECT_EQ(testing::FirstLine(testing::PopplerPageLines(folder / "part.pdf").at(0)), "5.2 完成");
+  EXPECT_EQ(testing::FirstLine(testing::PopplerPageLines(part).at(0)), "5.2 完成");
 }
 
 TEST(PageCopy, LinksFollowTheirTargetOrAreDropped) {
-  ScratchFolder folder;
+  TempFolder folder;
   auto engine = MakeRealEngine();
   auto report = engine->Open(DataFile("report.pdf"));
-  WriteTemplatePdf(folder / "Default.pdf");
 
   // The whole report: the contents page links to body pages 1 and 4.
-  auto allView = engine->Open(folder / "Default.pdf");
-  auto& all = allView->GetPDDoc();
-  all.InsertPages(0, report->GetPDDoc(), 0, 10);
-  all.DeletePages(0, 0);
-  all.Save(folder / "all.pdf");
+  auto all = PartOf(OpenBlankBase(*engine, folder / "Default.pdf"), report->GetPDDoc(), 0, 10);
+  all->GetPDDoc().Save(folder / "all.pdf");
   SavedPdf savedAll(folder / "all.pdf");
   auto contentsLinks = LinkTargets(savedAll, 1);
   std::sort(contentsLinks.begin(), contentsLinks.end());

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <thread>
 
-#include "acrobat/blank_template.h"
 #include "acrobat/qpdf_document.h"
 #include "acrobat/real_engine.h"
 #include "acrobat/test_pdf_reader.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::acrobat {
 namespace {
@@ -71,18 +71,16 @@ TEST(PageText, LinesEndInCrWithoutIndentOrPageBreak) {
 }
 
 TEST(PageText, PageWithoutTextGivesEmptyText) {
-  testing::ScratchFolder folder;
-  WriteTemplatePdf(folder / "Default.pdf");
+  testsupport::TempFolder folder;
   auto engine = MakeRealEngine();
-  auto view = engine->Open(folder / "Default.pdf");
+  auto view = testing::OpenBlankBase(*engine, folder / "Default.pdf");
   EXPECT_EQ(view->GetPDDoc().ReadPageText(0), "");
 }
 
 TEST(PageText, FollowsPagesThroughCopiesMovesAndDeletions) {
-  testing::ScratchFolder folder;
-  WriteTemplatePdf(folder / "Default.pdf");
+  testsupport::TempFolder folder;
   auto engine = MakeRealEngine();
-  auto work = engine->Open(folder / "Default.pdf");
+  auto work = testing::OpenBlankBase(*engine, folder / "Default.pdf");
   auto& doc = work->GetPDDoc();
   std::vector<std::string> expected;
   for (const char* name : {"appendix1.pdf", "appendix2.pdf"}) {

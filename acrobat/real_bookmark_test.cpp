@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "acrobat/blank_template.h"
 #include "acrobat/real_engine.h"
 #include "acrobat/test_pdf_reader.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::acrobat {
 namespace {
@@ -10,7 +10,7 @@ namespace {
 using testing::DataFile;
 using testing::OutlineItem;
 using testing::SavedPdf;
-using testing::ScratchFolder;
+using testsupport::TempFolder;
 
 std::string Action(int page) { return "this.pageNum=" + std::to_string(page) + ";\r\nthis.zoom=100;\r\n"; }
 
@@ -33,7 +33,7 @@ class RealBookmarks : public ::testing::Test {
     return saved.Outline();
   }
 
-  ScratchFolder folder_;
+  TempFolder folder_;
   std::unique_ptr<Engine> engine_ = MakeRealEngine();
   std::unique_ptr<View> view_;
 };
@@ -123,7 +123,7 @@ TEST_F(RealBookmarks, TargetsFollowTheirPage) {
 }
 
 TEST(RealBookmarksRead, AFileOwnOutlineIsShownAndCanBeRemoved) {
-  ScratchFolder folder;
+  TempFolder folder;
   auto engine = MakeRealEngine();
   auto view = engine->Open(DataFile("appendix2.pdf"));
   auto& root = view->GetPDDoc().BookmarkRoot();

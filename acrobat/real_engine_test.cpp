@@ -2,19 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
-#include "acrobat/blank_template.h"
 #include "acrobat/test_pdf_reader.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::acrobat {
 namespace {
 
 using testing::DataFile;
 using testing::FirstLine;
+using testing::OpenBlankBase;
 using testing::PopplerPageLines;
 using testing::SavedPdf;
-using testing::ScratchFolder;
+using testsupport::TempFolder;
 
 // Appends every page of `file` behind the last page, the way the working
 // document is assembled: source bookmarks removed, source closed at once.
@@ -77,10 +76,9 @@ TEST(RealEngineOpen, RepairableAndOwnerProtectedFilesOpenLikeAnyOther) {
 // children, base page moved behind the end and deleted, opening state,
 // thumbnails and bookmarks, then one save read back by other readers.
 TEST(RealEngineDocument, AssembledJobSavesAFileOtherReadersRead) {
-  ScratchFolder folder;
+  TempFolder folder;
   auto engine = MakeRealEngine();
-  WriteTemplatePdf(folder / "Default.pdf");
-  auto workView = engine->Open(folder / "Default.pdf");
+  auto workView = OpenBlankBase(*engine, folder / "Default.pdf");
   auto& work = workView->GetPDDoc();
   work.BookmarkRoot().Remove();
   for (const char* name : {"report.pdf", "appendix1.pdf", "appendix2.pdf"}) Append(*engine, work, DataFile(name));
@@ -125,7 +123,7 @@ TEST(RealEngineDocument, AssembledJobSavesAFileOtherReadersRead) {
 }
 
 TEST(RealEngineDocument, InsertDeleteAndMovePagesKeepTheExpectedOrder) {
-  ScratchFolder folder;
+  TempFolder folder;
   auto engine = MakeRealEngine();
   const auto reportLines = FirstLines(DataFile("report.pdf"));
   const auto appendixLines = FirstLines(DataFile("appendix1.pdf"));
@@ -164,10 +162,9 @@ TEST(RealEngineDocument, BadPageRangesThrowAndLeaveTheDocumentAlone) {
 }
 
 TEST(RealEngineDocument, PagesStayReadableAfterTheirSourceIsClosedAndGone) {
-  ScratchFolder folder;
+  TempFolder folder;
   auto engine = MakeRealEngine();
-  WriteTemplatePdf(folder / "Default.pdf");
-  auto workView = engine->Open(folder / "Default.pdf");
+  auto workView = OpenBlankBase(*engine, folder / "Default.pdf");
   auto& work = workView->GetPDDoc();
   {
     // Copied from a copy of the real file, which then disappears, as the
@@ -185,11 +182,10 @@ TEST(RealEngineDocument, PagesStayReadableAfterTheirSourceIsClosedAndGone) {
 // Parts are built by inserting ranges of the working document again and
 // again; a page inserted twice must stand twice in a valid page tree.
 TEST(RealEngineDocument, APageInsertedTwiceAppearsTwice) {
-  ScratchFolder folder;
+  TempFolder folder;
   auto engine = MakeRealEngine();
   auto source = engine->Open(DataFile("appendix1.pdf"));
-  WriteTemplatePdf(folder / "Defaul2.pdf");
-  auto partView = engine->Open(folder / "Defaul2.pdf");
+  auto partView = OpenBlankBase(*engine, folder / "Defaul2.pdf");
   auto& part = partView->GetPDDoc();
   part.InsertPages(0, source->GetPDDoc(), 0, 2);
   part.DeletePages(1, 2);
@@ -204,10 +200,9 @@ TEST(RealEngineDocument, APageInsertedTwiceAppearsTwice) {
 }
 
 TEST(RealEngineDocument, SourceBookmarksAndOpenActionDoNotTravelWithPages) {
-  ScratchFolder folder;
+  TempFolder folder;
   auto engine = MakeRealEngine();
-  WriteTemplatePdf(folder / "Default.pdf");
-  auto workView = engine->Open(folder / "Default.pdf");
+  auto workView = OpenBlankBase(*engine, folder / "Default.pdf");
   auto& work = workView->GetPDDoc();
   auto child = engine->Open(DataFile("appendix2.pdf"));
   ASSERT_FALSE(child->GetPDDoc().BookmarkRoot().children().empty());
@@ -228,7 +223,7 @@ TEST(RealEngineDocument, SourceBookmarksAndOpenActionDoNotTravelWithPages) {
 }
 
 TEST(RealEngineDocument, OpenInfoReplacesTheSourcesOwnOpeningState) {
-  ScratchFolder folder;
+  TempFolder folder;
   auto engine = MakeRealEngine();
   auto view = engine->Open(DataFile("appendix2.pdf"));  // opens at 50 % on page 1
   auto& doc = view->GetPDDoc();
@@ -245,7 +240,7 @@ TEST(RealEngineDocument, OpenInfoReplacesTheSourcesOwnOpeningState) {
 }
 
 TEST(RealEngineDocument, OutputOfAnOwnerProtectedSourceIsNotEncrypted) {
-  ScratchFolder folder;
+  TempFolder folder;
   auto engine = MakeRealEngine();
   auto view = engine->Open(DataFile("encrypted_owner.pdf"));
   view->GetPDDoc().Save(folder / "plain.pdf");
@@ -255,12 +250,12 @@ TEST(RealEngineDocument, OutputOfAnOwnerProtectedSourceIsNotEncrypted) {
 }
 
 TEST(RealEngineDocument, SaveReplacesTheFileAndLeavesNoTemporaryBehind) {
-  ScratchFolder folder;
+  TempFolder folder;
   auto engine = MakeRealEngine();
   auto view = engine->Open(DataFile("appendix1.pdf"));
   auto& doc = view->GetPDDoc();
   const auto target = folder / "temp.pdf";
-  std::ofstream(target) << "older content";
+  testsupport::WriteBytes(target, "older content");
   doc.Save(target);
   doc.DeletePages(0, 1);
   doc.Save(target);
@@ -280,7 +275,7 @@ TEST(RealEngineDocument, SaveReplacesTheFileAndLeavesNoTemporaryBehind) {
 TEST(RealEngineDocument, SameSaveGivesTheSameSize) {
   // The part splitter measures a save to "temp.pdf" and then writes the same
   // document under its final name: both must be the same size.
-  ScratchFolder folder;
+  TempFolder folder;
   auto engine = MakeRealEngine();
   auto view = engine->Open(DataFile("report.pdf"));
   auto& doc = view->GetPDDoc();

@@ -8,13 +8,14 @@
 #include "acrobat/blank_template.h"
 #include "acrobat/real_engine.h"
 #include "acrobat/test_pdf_reader.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::acrobat {
 namespace {
 
 using testing::DataFile;
 using testing::MakeSharedResourcePdf;
-using testing::ScratchFolder;
+using testsupport::TempFolder;
 
 class SavedSizeTest : public ::testing::Test {
  protected:
@@ -47,16 +48,12 @@ class SavedSizeTest : public ::testing::Test {
     return work;
   }
 
-  // A part as the split builds it: pages first..first+count-1 of `work` on
-  // the blank base, whose page then goes.
+  // A part as the split builds it, on the one base written at the start.
   std::unique_ptr<View> PartOf(Document& work, int first, int count) {
-    auto part = engine->Open(folder / "Defaul2.pdf");
-    part->GetPDDoc().InsertPages(0, work, first, count);
-    part->GetPDDoc().DeletePages(0, 0);
-    return part;
+    return testing::PartOf(engine->Open(folder / "Defaul2.pdf"), work, first, count);
   }
 
-  ScratchFolder folder;
+  TempFolder folder;
   std::unique_ptr<Engine> engine = MakeRealEngine();
   int saves = 0;
 };

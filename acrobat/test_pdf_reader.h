@@ -1,8 +1,9 @@
 #pragma once
 // For the engine's tests only: reads a written PDF back with QPDF and poppler
 // as fresh, independent readers, and reports what a user would see (pages,
-// their text, the outline, the opening state, thumbnails); and writes a
-// photo album of incompressible images as test input.
+// their text, the outline, the opening state, thumbnails); builds the blank
+// base and the parts the conversion builds; and writes a photo album of
+// incompressible images as test input.
 #include <gtest/gtest.h>
 #include <poppler/cpp/poppler-document.h>
 #include <poppler/cpp/poppler-page.h>
@@ -21,38 +22,53 @@
 #include <string>
 #include <vector>
 
+#include "acrobat/blank_template.h"
+#include "acrobat/engine.h"
+#include "tests/support/noise_image.h"
+
 namespace vellumark::acrobat::testing {
 
 inline std::filesystem::path DataFile(const std::string& name) {
   return std::filesystem::path(VELLUMARK_TEST_DATA_DIR) / name;
 }
 
-// A fresh folder per test, removed afterwards.
-class ScratchFolder {
- public:
-  ScratchFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = "vellumark-acrobat-" + std::string(info->test_suite_name()) + "-" + info->name();
-    for (char& c : name) c = c == '/' ? '_' : c;
-    path_ = std::filesystem::temp_directory_path() / name;
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-  const std::filesystem::path& path() const { return path_; }
+// The blank base document every working document and part starts from:
+// the template written to `file` and opened.
+inline std::unique_ptr<View> OpenBlankBase(Engine& engine, const std::filesystem::path& file) {
+  WriteTemplatePdf(file);
+  return engine.Open(file);
+}
 
- private:
-  std::filesystem::path path_;
-};
+// A part as the split builds it: pages first..first+count-1 of `source`
+// inserted in front of the blank base's page, which then goes.
+inline std::unique_ptr<View> PartOf(std::unique_ptr<View> base, Document& source, int first, int count) {
+  Document& part = base->GetPDDoc();
+  part.InsertPages(0, source, first, count);
+  part.DeletePages(0, 0);
+  return base;
+}
 
 // `qpdf --check`: structure, cross-reference and every stream's encoding.
 inline bool QpdfCheckPasses(const std::filesystem::path& file) {
   const std::string command = "qpdf --check '" + file.string() + "' >/dev/null 2>&1";
   return std::system(command.c_str()) == 0;
+}
+
+// The lines of `text`, each ended by `lineEnd`; a last line without one
+// counts, an empty one after the last line end does not.
+inline std::vector<std::string> SplitLines(const std::string& text, char lineEnd) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (char c : text) {
+    if (c == lineEnd) {
+      lines.push_back(line);
+      line.clear();
+    } else {
+      line.push_back(c);
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
 }
 
 // The text of every page, as poppler reads it in raw order, lines split.
@@ -63,18 +79,9 @@ inline std::vector<std::vector<std::string>> PopplerPageLines(const std::filesys
   for (int i = 0; i < doc->pages(); ++i) {
     std::unique_ptr<poppler::page> page(doc->create_page(i));
     const auto utf8 = page->text(poppler::rectf(), poppler::page::raw_order_layout).to_utf8();
-    std::vector<std::string> lines;
-    std::string line;
-    for (char c : utf8) {
-      if (c == '\n') {
-        lines.push_back(line);
-        line.clear();
-      } else if (c != '\f') {
-        line.push_back(c);
-      }
-    }
-    if (!line.empty()) lines.push_back(line);
-    pages.push_back(lines);
+    std::string text(utf8.begin(), utf8.end());
+    std::erase(text, '\f');  // poppler ends every page with a form feed
+    pages.push_back(SplitLines(text, '\n'));
   }
   return pages;
 }
@@ -82,20 +89,7 @@ inline std::vector<std::vector<std::string>> PopplerPageLines(const std::filesys
 inline std::string FirstLine(const std::vector<std::string>& lines) { return lines.empty() ? "" : lines.front(); }
 
 // Splits an engine page text (CR line ends) into its lines.
-inline std::vector<std::string> SplitCr(const std::string& text) {
-  std::vector<std::string> lines;
-  std::string line;
-  for (char c : text) {
-    if (c == '\r') {
-      lines.push_back(line);
-      line.clear();
-    } else {
-      line.push_back(c);
-    }
-  }
-  if (!line.empty()) lines.push_back(line);
-  return lines;
-}
+inline std::vector<std::string> SplitCr(const std::string& text) { return SplitLines(text, '\r'); }
 
 // Bookmark titles as poppler's outline shows them, depth-first, with the
 // depth in front ("0:表紙", "1:1.1 目的").
@@ -189,17 +183,7 @@ inline std::filesystem::path MakeSharedResourcePdf(const std::filesystem::path& 
   std::mt19937 random(20240601);
   auto xobjects = QPDFObjectHandle::newDictionary();
   for (int i = 0; i < pageCount; ++i) {
-    std::string pixels(kSide * kSide * 3, '\0');
-    for (auto& byte : pixels) byte = static_cast<char>(random() & 0xFF);
-    auto image = QPDFObjectHandle::newStream(&pdf, pixels);
-    auto dict = image.getDict();
-    dict.replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
-    dict.replaceKey("/Subtype", QPDFObjectHandle::newName("/Image"));
-    dict.replaceKey("/Width", QPDFObjectHandle::newInteger(kSide));
-    dict.replaceKey("/Height", QPDFObjectHandle::newInteger(kSide));
-    dict.replaceKey("/ColorSpace", QPDFObjectHandle::newName("/DeviceRGB"));
-    dict.replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(8));
-    xobjects.replaceKey("/Im" + std::to_string(i), image);
+    xobjects.replaceKey("/Im" + std::to_string(i), testsupport::NoiseImage(pdf, kSide, kSide, random));
   }
   auto resources = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
   resources.replaceKey("/XObject", xobjects);

@@ -1,15 +1,17 @@
 #include <gtest/gtest.h>
 
-#include "acrobat/blank_template.h"
 #include "acrobat/real_engine.h"
 #include "acrobat/test_pdf_reader.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::acrobat {
 namespace {
 
 using testing::DataFile;
+using testing::OpenBlankBase;
+using testing::PartOf;
 using testing::SavedPdf;
-using testing::ScratchFolder;
+using testsupport::TempFolder;
 
 struct Thumb {
   bool present = false;
@@ -46,7 +48,7 @@ double Ink(const Thumb& thumb) {
 }
 
 TEST(Thumbnails, EveryPageGetsAnEighthSizeImageOfItself) {
-  ScratchFolder folder;
+  TempFolder folder;
   auto engine = MakeRealEngine();
   auto view = engine->Open(DataFile("report.pdf"));
   auto& doc = view->GetPDDoc();
@@ -69,17 +71,13 @@ TEST(Thumbnails, EveryPageGetsAnEighthSizeImageOfItself) {
 }
 
 TEST(Thumbnails, RangeDeleteAndTravelIntoParts) {
-  ScratchFolder folder;
+  TempFolder folder;
   auto engine = MakeRealEngine();
   auto view = engine->Open(DataFile("appendix1.pdf"));
   auto& doc = view->GetPDDoc();
   doc.CreateThumbs(0, 0);
-  WriteTemplatePdf(folder / "Defaul2.pdf");
-  auto partView = engine->Open(folder / "Defaul2.pdf");
-  auto& part = partView->GetPDDoc();
-  part.InsertPages(0, doc, 0, 2);
-  part.DeletePages(0, 0);
-  part.Save(folder / "part.pdf");
+  auto part = PartOf(OpenBlankBase(*engine, folder / "Defaul2.pdf"), doc, 0, 2);
+  part->GetPDDoc().Save(folder / "part.pdf");
   SavedPdf savedPart(folder / "part.pdf");
   EXPECT_TRUE(ThumbOf(savedPart, 0).present);
   EXPECT_FALSE(ThumbOf(savedPart, 1).present);
@@ -94,10 +92,9 @@ TEST(Thumbnails, RangeDeleteAndTravelIntoParts) {
 }
 
 TEST(Thumbnails, ManyPagesFromSeveralFilesRenderInParallelWithoutMixingThemUp) {
-  ScratchFolder folder;
+  TempFolder folder;
   auto engine = MakeRealEngine();
-  WriteTemplatePdf(folder / "Default.pdf");
-  auto work = engine->Open(folder / "Default.pdf");
+  auto work = OpenBlankBase(*engine, folder / "Default.pdf");
   auto& doc = work->GetPDDoc();
   for (int round = 0; round < 4; ++round) {
     for (const char* name : {"report.pdf", "appendix2.pdf"}) {

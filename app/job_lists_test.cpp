@@ -14,13 +14,34 @@ class JobListsTest : public QObject {
   Q_OBJECT
 
  private:
+  // The paths of files of these names in the sandbox's "jobs" folder.
+  static QStringList JobPaths(const Sandbox& sandbox, const QStringList& names) {
+    QStringList paths;
+    for (const QString& name : names) paths.append(sandbox.PathText("jobs/" + name.toStdString()));
+    return paths;
+  }
+
   // A window with jobs dropped in, in this order.
   std::unique_ptr<Form1> FormWithJobs(Sandbox& sandbox, const QStringList& parents) {
     auto form = sandbox.MakeForm();
-    QStringList paths;
-    for (const QString& parent : parents) paths.append(sandbox.PathText("jobs/" + parent.toStdString()));
-    if (!paths.isEmpty()) DropFiles(*Control<DropList>(*form, "List1"), paths);
+    if (!parents.isEmpty()) DropFiles(*Control<DropList>(*form, "List1"), JobPaths(sandbox, parents));
     return form;
+  }
+
+  // The jobs P and Q with P selected, and three files to drop as children.
+  struct ParentAndChildren {
+    std::unique_ptr<Form1> form;
+    DropList* list1;
+    DropList* list2;
+    QString p, c1, c2, c3;
+  };
+  ParentAndChildren SelectedParent(Sandbox& sandbox) {
+    auto form = FormWithJobs(sandbox, {"P.pdf", "Q.pdf"});
+    auto* list1 = Control<DropList>(*form, "List1");
+    auto* list2 = Control<DropList>(*form, "List2");
+    list1->setCurrentRow(0);
+    const QStringList paths = JobPaths(sandbox, {"P.pdf", "C1.pdf", "C2.pdf", "C3.pdf"});
+    return {std::move(form), list1, list2, paths[0], paths[1], paths[2], paths[3]};
   }
 
  private slots:
@@ -38,9 +59,7 @@ class JobListsTest : public QObject {
     Sandbox sandbox;
     auto form = FormWithJobs(sandbox, dropped);
     auto* list1 = Control<DropList>(*form, "List1");
-    QStringList expected;
-    for (const QString& job : jobs) expected.append(sandbox.PathText("jobs/" + job.toStdString()));
-    QCOMPARE(Entries(*list1), expected);
+    QCOMPARE(Entries(*list1), JobPaths(sandbox, jobs));
     QCOMPARE(list1->SelectedRow(), selected);
     QCOMPARE(Entries(*Control<DropList>(*form, "List2")), QStringList{});
   }
@@ -71,15 +90,7 @@ class JobListsTest : public QObject {
 
   void childDropDefinesTheChildrenOfTheSelectedJob() {
     Sandbox sandbox;
-    auto form = FormWithJobs(sandbox, {"P.pdf", "Q.pdf"});
-    auto* list1 = Control<DropList>(*form, "List1");
-    auto* list2 = Control<DropList>(*form, "List2");
-    const QString p = sandbox.PathText("jobs/P.pdf");
-    const QString c1 = sandbox.PathText("jobs/C1.pdf");
-    const QString c2 = sandbox.PathText("jobs/C2.pdf");
-    const QString c3 = sandbox.PathText("jobs/C3.pdf");
-
-    list1->setCurrentRow(0);
+    auto [form, list1, list2, p, c1, c2, c3] = SelectedParent(sandbox);
     DropFiles(*list2, {c1, sandbox.PathText("jobs/readme.txt"), c2});
     QCOMPARE(list1->item(0)->text(), p + "\t" + c1 + "\t" + c2);
     QCOMPARE(Entries(*list2), (QStringList{c1, c2}));
@@ -147,23 +158,14 @@ class JobListsTest : public QObject {
       list1->setCurrentRow(selectedBefore);
     }
     QTest::keyClick(list1, Qt::Key_Delete, Qt::KeyboardModifiers(modifiers));
-    QStringList expected;
-    for (const QString& job : jobsAfter) expected.append(sandbox.PathText("jobs/" + job.toStdString()));
-    QCOMPARE(Entries(*list1), expected);
+    QCOMPARE(Entries(*list1), JobPaths(sandbox, jobsAfter));
     QCOMPARE(list1->SelectedRow(), selectedAfter);
     QCOMPARE(form->jobList().selectedJob(), selectedAfter);
   }
 
   void deleteInTheChildListAlsoRemovesTheChildFromTheJob() {
     Sandbox sandbox;
-    auto form = FormWithJobs(sandbox, {"P.pdf", "Q.pdf"});
-    auto* list1 = Control<DropList>(*form, "List1");
-    auto* list2 = Control<DropList>(*form, "List2");
-    const QString p = sandbox.PathText("jobs/P.pdf");
-    const QString c1 = sandbox.PathText("jobs/C1.pdf");
-    const QString c2 = sandbox.PathText("jobs/C2.pdf");
-    const QString c3 = sandbox.PathText("jobs/C3.pdf");
-    list1->setCurrentRow(0);
+    auto [form, list1, list2, p, c1, c2, c3] = SelectedParent(sandbox);
     DropFiles(*list2, {c1, c2, c3});
     list2->setCurrentRow(1);
     QTest::keyClick(list2, Qt::Key_Delete, Qt::ShiftModifier);

@@ -1,18 +1,18 @@
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 #include "platform/error.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::app {
 namespace {
 
 namespace fs = std::filesystem;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 // The file as it is when it holds the initial values: the delimiter "･" is
 // the single CP932 byte 0xA5.
@@ -26,22 +26,8 @@ bool operator==(const SettingsRecord& a, const SettingsRecord& b) {
 
 class SettingsFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("vellumark-settings-" + std::to_string(getpid()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    file_ = folder_ / "Vellumark.ini";
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  void WriteBytes(const std::string& bytes) { std::ofstream(file_, std::ios::binary) << bytes; }
-  std::string ReadBytes() const {
-    std::ifstream in(file_, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-  }
-  fs::path folder_;
-  fs::path file_;
+  testsupport::TempFolder folder_;
+  fs::path file_ = folder_ / "Vellumark.ini";
 };
 
 TEST(Settings, InitialValuesEncodeToTheSeventeenByteLayout) {
@@ -59,7 +45,7 @@ TEST_F(SettingsFileTest, WrittenFileReadsBackUnchanged) {
   changed.Text2 = 300;   // needs the high byte
   changed.OpSplit = -1;  // negative values survive as two's complement
   WriteSettingsFile(file_, changed);
-  EXPECT_EQ(ReadBytes(), std::string("\x01\x00\x00\x00\x01\x00\x02\x00\x02\x00\x81\x45\x01\x00\x2C\x01\xFF\xFF", 18));
+  EXPECT_EQ(ReadBytes(file_), std::string("\x01\x00\x00\x00\x01\x00\x02\x00\x02\x00\x81\x45\x01\x00\x2C\x01\xFF\xFF", 18));
   SettingsRecord read;
   EXPECT_TRUE(ReadSettingsFile(file_, read));
   EXPECT_TRUE(read == changed);
@@ -106,7 +92,7 @@ TEST_F(SettingsFileTest, ReadKeepsWhatTheFileDoesNotHold) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove(file_);
-    if (c.bytes) WriteBytes(*c.bytes);
+    if (c.bytes) WriteBytes(file_, *c.bytes);
     SettingsRecord read;
     EXPECT_EQ(ReadSettingsFile(file_, read), c.complete);
     EXPECT_TRUE(read == c.expected);
@@ -124,7 +110,7 @@ TEST_F(SettingsFileTest, DelimiterWithoutCp932FormIsRefusedAndOldFileKept) {
     EXPECT_EQ(error.file(), file_);
     EXPECT_NE(error.reason().find("😀"), std::string::npos) << error.reason();
   }
-  EXPECT_EQ(ReadBytes(), kInitialBytes);
+  EXPECT_EQ(ReadBytes(file_), kInitialBytes);
 }
 
 }  // namespace

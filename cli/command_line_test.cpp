@@ -7,11 +7,11 @@
 
 #include <filesystem>
 #include <functional>
-#include <random>
 #include <sstream>
 
 #include "app/settings.h"
 #include "cli/run_cli.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::cli {
 namespace {
@@ -68,8 +68,8 @@ TEST(CommandLineTest, EachOptionSetsItsField) {
 }
 
 TEST(CommandLineTest, SettingsFileComesFirstAndOptionsOverrideIt) {
-  const fs::path file =
-      fs::temp_directory_path() / ("vellumark-cli-settings-" + std::to_string(std::random_device{}()) + ".ini");
+  const testsupport::TempFolder folder;
+  const fs::path file = folder / "Vellumark.ini";
   app::SettingsRecord settings;
   settings.fullThumbnail = 1;
   settings.makeBM2mokuji = 1;
@@ -82,7 +82,6 @@ TEST(CommandLineTest, SettingsFileComesFirstAndOptionsOverrideIt) {
   // --settings after the option it would otherwise override.
   const ParseResult parsed =
       ParseCommandLine({"convert", "--unit", "section", "--settings", file.string(), "a.pdf", "b.pdf"});
-  fs::remove(file);
   ASSERT_TRUE(parsed.request.has_value()) << parsed.error;
   pipeline::ConversionOptions expected = Initial();
   expected.fullThumbnail = 1;

@@ -9,12 +9,13 @@
 #include "pipeline/file_names.h"
 #include "pipeline/pipeline_test_helpers.h"
 #include "platform/folders.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using pipeline::testing::TempFolder;
+using testsupport::TempFolder;
 
 class RealFilesTest : public ::testing::Test {
  protected:

@@ -10,6 +10,7 @@
 #include "pipeline/file_names.h"
 #include "pipeline/pipeline_test_helpers.h"
 #include "platform/folders.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::cli {
 namespace {
@@ -17,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 using pipeline::testing::ContentsReport;
 using pipeline::testing::ScannedPages;
-using pipeline::testing::TempFolder;
+using testsupport::TempFolder;
 
 class RunCliTest : public ::testing::Test {
  protected:

@@ -3,45 +3,29 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <functional>
 #include <iterator>
-#include <sstream>
 
 #include "platform/error.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::joblist {
 namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 class JobListFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("vellumark-joblist-" + std::to_string(getpid()));
-    fs::remove_all(folder_);
-    fs::create_directories(folder_);
-    file_ = folder_ / "SaveList.txt";
-  }
-  void TearDown() override {
-    fs::permissions(folder_, fs::perms::owner_all, fs::perm_options::add);
-    fs::remove_all(folder_);
-  }
-  void WriteBytes(const std::string& bytes) { std::ofstream(file_, std::ios::binary) << bytes; }
-  std::string ReadBytes() const {
-    std::ifstream in(file_, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-  }
-  fs::path folder_;
-  fs::path file_;
+  testsupport::TempFolder folder_;
+  fs::path file_ = folder_ / "SaveList.txt";
 };
 
 TEST_F(JobListFileTest, SavesCp932LinesEachEndingInCrLf) {
   SaveJobListFile(file_, {"C:\\報告書.pdf\tC:\\付録1.pdf\tC:\\付録2.pdf", "D:\\a.pdf", "E:\\ｱ.PDF"});
-  EXPECT_EQ(ReadBytes(),
+  EXPECT_EQ(ReadBytes(file_),
             "C:\\\x95\xF1\x8D\x90\x8F\x91.pdf\tC:\\\x95t\x98^1.pdf\tC:\\\x95t\x98^2.pdf\r\n"
             "D:\\a.pdf\r\n"
             "E:\\\xB1.PDF\r\n");
@@ -68,7 +52,7 @@ TEST_F(JobListFileTest, LoadSplitsOnCrOrCrLfOnly) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    WriteBytes(c.bytes);
+    WriteBytes(file_, c.bytes);
     EXPECT_EQ(LoadJobListFile(file_), c.lines);
   }
 }
@@ -102,7 +86,7 @@ TEST_F(JobListFileTest, FailedLoadNamesTheFileAndKeepsTheList) {
   const Case cases[] = {
       {"missing", [] {}, ""},
       {"a folder of that name", [this] { fs::create_directory(file_); }, ""},
-      {"not CP932 on line 2", [this] { WriteBytes("A.pdf\r\n\x85\x40.pdf\r\n"); }, "2 行目"},
+      {"not CP932 on line 2", [this] { WriteBytes(file_, "A.pdf\r\n\x85\x40.pdf\r\n"); }, "2 行目"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -122,19 +106,20 @@ TEST_F(JobListFileTest, FailedLoadNamesTheFileAndKeepsTheList) {
 TEST_F(JobListFileTest, FailedSaveKeepsThePreviousFile) {
   SaveJobListFile(file_, {"/previous.pdf"});
   EXPECT_THROW(SaveJobListFile(file_, {"/ok.pdf", "/絵文字😀.pdf"}), platform::UserError);
-  EXPECT_EQ(ReadBytes(), "/previous.pdf\r\n");
+  EXPECT_EQ(ReadBytes(file_), "/previous.pdf\r\n");
 
   // A folder standing where the file should go makes the final rename fail;
   // the temporary written before it must not be left behind.
   fs::create_directories(folder_ / "SaveList.tmp" / "inside");
   EXPECT_THROW(SaveJobListFile(folder_ / "SaveList.tmp", {"/new.pdf"}), platform::UserError);
   EXPECT_TRUE(fs::is_directory(folder_ / "SaveList.tmp" / "inside"));
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 2);
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder_.path()), fs::directory_iterator()), 2);
 
   if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
-  fs::permissions(folder_, fs::perms::owner_write, fs::perm_options::remove);
+  // TempFolder gives the permission back before it removes the folder.
+  fs::permissions(folder_.path(), fs::perms::owner_write, fs::perm_options::remove);
   EXPECT_THROW(SaveJobListFile(file_, {"/new.pdf"}), platform::UserError);
-  EXPECT_EQ(ReadBytes(), "/previous.pdf\r\n");
+  EXPECT_EQ(ReadBytes(file_), "/previous.pdf\r\n");
 }
 
 }  // namespace

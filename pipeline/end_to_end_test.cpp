@@ -4,17 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <fstream>
 #include <iterator>
 #include <numeric>
+#include <optional>
 
 #include "acrobat/real_engine.h"
 #include "pipeline/conversion.h"
 #include "pipeline/file_names.h"
 #include "pipeline/pipeline_test_helpers.h"
 #include "pipeline/real_pdf_test_helpers.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::pipeline {
 namespace {
@@ -26,21 +26,12 @@ using testing::OutlineNode;
 using testing::PageTexts;
 using testing::ReadWrittenPdf;
 using testing::RecordingSink;
-using testing::TempFolder;
+using testing::Targets;
+using testing::Titles;
+using testsupport::ReadBytes;
+using testsupport::TempFolder;
 using testing::WriteNoiseReport;
 using testing::WrittenPdf;
-
-std::vector<std::string> TopTitles(const std::vector<OutlineNode>& nodes) {
-  std::vector<std::string> titles;
-  for (const auto& n : nodes) titles.push_back(n.title);
-  return titles;
-}
-
-std::vector<int> TopTargets(const std::vector<OutlineNode>& nodes) {
-  std::vector<int> targets;
-  for (const auto& n : nodes) targets.push_back(n.targetPage);
-  return targets;
-}
 
 class EndToEndTest : public ::testing::Test {
  protected:
@@ -259,7 +250,7 @@ TEST_F(LargeReportTest, ForcedCreationCarriesTheLaterHeadingsIntoEarlierParts) {
   ASSERT_EQ(Ranges(parts), (PageRanges{{1, 5}, {6, 10}, {11, 14}}));
 
   const WrittenPdf first = ReadWrittenPdf(parts[0]);
-  EXPECT_EQ(TopTitles(first.outline),
+  EXPECT_EQ(Titles(first.outline),
             (std::vector<std::string>{"表紙", "第1章 総則", "第2章 設計", "第3章 施工"}));
   // Chapter 2 lies in the second part: no page of the first to go to, only the action
   // text with its page in the whole document.
@@ -268,8 +259,8 @@ TEST_F(LargeReportTest, ForcedCreationCarriesTheLaterHeadingsIntoEarlierParts) {
   // The second part (pages 6-10): chapter 2 at its own page, chapter 3 past
   // its end.
   const WrittenPdf second = ReadWrittenPdf(parts[1]);
-  EXPECT_EQ(TopTitles(second.outline), (std::vector<std::string>{"第2章 設計", "第3章 施工"}));
-  EXPECT_EQ(TopTargets(second.outline), (std::vector<int>{1, -1}));
+  EXPECT_EQ(Titles(second.outline), (std::vector<std::string>{"第2章 設計", "第3章 施工"}));
+  EXPECT_EQ(Targets(second.outline), (std::vector<int>{1, -1}));
   EXPECT_EQ(second.outline[1].javaScript, "this.pageNum=6;\r\nthis.zoom=100;\r\n");
 }
 
@@ -297,22 +288,12 @@ TEST_F(LargeReportTest, PartsCarryOnlyTheirOwnImages) {
   }
 }
 
-std::string FileBytes(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// A working folder on another file system than the output, where one can
-// be had: a measured file then reaches its place by copy, not by rename.
-fs::path WorkFolderElsewhere(const fs::path& output) {
-  const fs::path shm = "/dev/shm";
+// Whether `folder` is a folder on another file system than `output`.
+bool OnAnotherFileSystem(const fs::path& folder, const fs::path& output) {
   std::error_code ec;
   struct stat a {}, b {};
-  if (!fs::is_directory(shm, ec) || ::stat(shm.c_str(), &a) != 0 || ::stat(output.c_str(), &b) != 0 ||
-      a.st_dev == b.st_dev) {
-    return {};
-  }
-  return shm / ("vellumark-work-" + std::to_string(::getpid()));
+  return fs::is_directory(folder, ec) && ::stat(folder.c_str(), &a) == 0 && ::stat(output.c_str(), &b) == 0 &&
+         a.st_dev != b.st_dev;
 }
 
 // The product's path (sizes the lower bound answers are not saved, the run
@@ -320,14 +301,10 @@ fs::path WorkFolderElsewhere(const fs::path& output) {
 // against the plain one (every size test a save, one page at a time, every
 // part saved anew): the same part files, byte for byte.
 TEST_F(LargeReportTest, FastAndPlainPathsWriteTheSameParts) {
-  const fs::path elsewhere = WorkFolderElsewhere(docs);
-  struct RemovedAtEnd {
-    fs::path folder;
-    ~RemovedAtEnd() {
-      std::error_code ec;
-      if (!folder.empty()) fs::remove_all(folder, ec);
-    }
-  } removed{elsewhere};
+  // A working folder on another file system than the output, where one can
+  // be had: a measured file then reaches its place by copy, not by rename.
+  std::optional<TempFolder> elsewhere;
+  if (OnAnotherFileSystem("/dev/shm", docs)) elsewhere.emplace("/dev/shm");
   for (const int unit : {0, 3}) {
     for (const char* size : {"1", "2"}) {
       SCOPED_TRACE("unit " + std::to_string(unit) + ", " + size + " MB");
@@ -346,7 +323,7 @@ TEST_F(LargeReportTest, FastAndPlainPathsWriteTheSameParts) {
         Run run;
         const auto parts = Parts(parent);
         ExpectSoundParts(parts, SizeLimitFromText(size));
-        for (const auto& part : parts) run.bytes.push_back(FileBytes(part));
+        for (const auto& part : parts) run.bytes.push_back(ReadBytes(part));
         run.ranges = Ranges(parts);
         // One "<part> ; <KB>" status per measuring save of the size cut.
         run.measuringSaves = status.CountContaining(" ; ");
@@ -365,9 +342,9 @@ TEST_F(LargeReportTest, FastAndPlainPathsWriteTheSameParts) {
       if (plain.measuringSaves > 0) {
         EXPECT_LT(fast.measuringSaves, plain.measuringSaves);
       }
-      if (!elsewhere.empty()) {
+      if (elsewhere) {
         SCOPED_TRACE("working folder on another file system");
-        Conversion away{*engine, MakeWorkingFiles(temp.path() / "app", elsewhere), status};
+        Conversion away{*engine, MakeWorkingFiles(temp.path() / "app", elsewhere->path()), status};
         const Run moved = convert(away, CutSearch::kBisect);
         EXPECT_TRUE(moved.bytes == plain.bytes) << "part files differ";
       }

@@ -1,13 +1,12 @@
 #pragma once
-// Shared by the pipeline tests: a private folder per test, a status sink
-// that records, and realistic fake documents (cover, contents page with
-// leaders and printed page numbers, body pages with running headings).
+// Shared by the pipeline tests: a status sink that records, and realistic
+// fake documents (cover, contents page with leaders and printed page
+// numbers, body pages with running headings).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <functional>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,35 +18,11 @@
 #include "platform/folders.h"
 #include "platform/status_sink.h"
 #include "tests/support/fake_engine.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::pipeline::testing {
 
 namespace fs = std::filesystem;
-
-// A fresh folder per test (tests of one program run in parallel processes
-// under CTest), removed again at the end.
-class TempFolder {
- public:
-  TempFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::random_device random;
-    std::string name = std::string("vellumark-") + info->test_suite_name() + "-" + info->name() + "-" +
-                       std::to_string(random());
-    std::replace(name.begin(), name.end(), '/', '_');
-    path_ = fs::temp_directory_path() / name;
-    fs::create_directories(path_);
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
-  TempFolder(const TempFolder&) = delete;
-  TempFolder& operator=(const TempFolder&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
-};
 
 class RecordingSink final : public platform::StatusSink {
  public:
@@ -130,13 +105,17 @@ inline std::vector<testsupport::FakePage> ScannedPages(const std::vector<std::st
   return pages;
 }
 
-inline std::vector<std::string> Titles(const std::vector<testsupport::BookmarkNode>& nodes) {
+// The titles and the target pages of one level of bookmarks, from the fake
+// engine's record or from a written file read back.
+template <class Node>
+std::vector<std::string> Titles(const std::vector<Node>& nodes) {
   std::vector<std::string> out;
   for (const auto& n : nodes) out.push_back(n.title);
   return out;
 }
 
-inline std::vector<int> Targets(const std::vector<testsupport::BookmarkNode>& nodes) {
+template <class Node>
+std::vector<int> Targets(const std::vector<Node>& nodes) {
   std::vector<int> out;
   for (const auto& n : nodes) out.push_back(n.targetPage);
   return out;
@@ -199,7 +178,7 @@ class FakeJobTest : public ::testing::Test {
 
   long long LimitFor(const std::string& sizeText) const { return SizeLimitFromText(sizeText); }
 
-  TempFolder temp;
+  testsupport::TempFolder temp;
   fs::path docs = temp.path() / "docs";
   fs::path appFolder = temp.path() / "app";
   testsupport::FakeEngine engine;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/narrow.h"
+#include "tests/support/noise_image.h"
 
 namespace vellumark::pipeline::testing {
 
@@ -64,16 +65,7 @@ inline void WriteNoiseReport(const std::filesystem::path& path, const std::vecto
   const int side = static_cast<int>(std::sqrt(imageBytes / 3.0));
   std::vector<QPDFObjectHandle> images;
   for (std::size_t i = 0; i < headingsByPage.size(); ++i) {
-    std::string noise(static_cast<std::size_t>(side) * side * 3, '\0');
-    for (char& byte : noise) byte = static_cast<char>(random() & 0xFF);
-    auto image = QPDFObjectHandle::newStream(&pdf, noise);
-    image.getDict().replaceKey("/Type", QPDFObjectHandle::newName("/XObject"));
-    image.getDict().replaceKey("/Subtype", QPDFObjectHandle::newName("/Image"));
-    image.getDict().replaceKey("/Width", QPDFObjectHandle::newInteger(side));
-    image.getDict().replaceKey("/Height", QPDFObjectHandle::newInteger(side));
-    image.getDict().replaceKey("/ColorSpace", QPDFObjectHandle::newName("/DeviceRGB"));
-    image.getDict().replaceKey("/BitsPerComponent", QPDFObjectHandle::newInteger(8));
-    images.push_back(image);
+    images.push_back(testsupport::NoiseImage(pdf, side, side, random));
   }
 
   auto sharedImages = QPDFObjectHandle::newDictionary();

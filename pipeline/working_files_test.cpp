@@ -5,33 +5,26 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 
 #include "pipeline/conversion.h"
 #include "pipeline/file_names.h"
 #include "pipeline/pipeline_test_helpers.h"
 #include "platform/error.h"
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::pipeline {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempFolder;
-
-void Touch(const fs::path& path, const std::string& content = "x") {
-  std::ofstream(path, std::ios::binary) << content;
-}
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testsupport::ReadBytes;
+using testsupport::TempFolder;
+using testsupport::WriteBytes;
 
 TEST(WorkingFilesTest, KillPdfDeletesEveryPdfWhateverItsCaseAndNothingElse) {
   TempFolder temp;
   const WorkingFiles files = MakeWorkingFiles(temp.path() / "app", temp.path() / "work");
   for (const char* name : {"Default.pdf", "Defaul2.pdf", "temp.pdf", "defQ.PDF", "other.Pdf", "keep.txt", "pdf"}) {
-    Touch(files.workFolder / name);
+    WriteBytes(files.workFolder / name, "x");
   }
   fs::create_directories(files.workFolder / "sub.pdf");
   KillPDF(files);
@@ -88,11 +81,11 @@ TEST(FileNamesTest, BackupReplacesAnOlderBackupAndLeavesMissingFilesAlone) {
   EXPECT_NO_THROW(BackUpExistingFile(part));
   EXPECT_FALSE(fs::exists(backup));
 
-  Touch(part, "new");
-  Touch(backup, "older");
+  WriteBytes(part, "new");
+  WriteBytes(backup, "older");
   BackUpExistingFile(part);
   EXPECT_FALSE(fs::exists(part));
-  EXPECT_EQ(ReadAll(backup), "new");
+  EXPECT_EQ(ReadBytes(backup), "new");
 }
 
 TEST(SizeLimitTest, MegabytesBecomeBytesWithHeadroom) {

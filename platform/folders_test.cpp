@@ -1,32 +1,23 @@
 #include "platform/folders.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <string>
+
+#include "tests/support/temp_folder.h"
 
 namespace vellumark::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::string& name)
-      : path_(fs::temp_directory_path() / ("vellumark-" + name + "-" + std::to_string(getpid()))) {
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~ScratchFolder() { fs::remove_all(path_); }
-  const fs::path& path() const { return path_; }
-  std::string text() const { return PathToUtf8(path_); }
+using testsupport::TempFolder;
+using testsupport::WriteBytes;
 
- private:
-  fs::path path_;
-};
+// The folder as the UTF-8 text the functions under test take and give.
+std::string Text(const TempFolder& folder) { return PathToUtf8(folder.path()); }
 
 // Sets an environment variable for one test and restores it afterwards.
 class EnvOverride {
@@ -52,11 +43,6 @@ class EnvOverride {
   std::optional<std::string> old_;
 };
 
-void WriteText(const fs::path& path, const std::string& text) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << text;
-}
-
 TEST(AddTrailingBackslash, EnsuresExactlyOneFinalSeparator) {
   const std::pair<std::string, std::string> cases[] = {
       {"", "/"},
@@ -70,8 +56,8 @@ TEST(AddTrailingBackslash, EnsuresExactlyOneFinalSeparator) {
 }
 
 TEST(GetSpecialFolder, TemplatesComeFromTheUserDirsFile) {
-  ScratchFolder scratch("templates");
-  const std::string home = scratch.text() + "/home";
+  TempFolder scratch;
+  const std::string home = Text(scratch) + "/home";
   struct Case {
     const char* name;
     std::optional<std::string> userDirs;  // nullopt: no file at all
@@ -89,28 +75,28 @@ TEST(GetSpecialFolder, TemplatesComeFromTheUserDirsFile) {
       {"no file", std::nullopt, home + "/Templates/"},
   };
   EnvOverride homeEnv("HOME", home);
-  EnvOverride configEnv("XDG_CONFIG_HOME", scratch.text() + "/config");
+  EnvOverride configEnv("XDG_CONFIG_HOME", Text(scratch) + "/config");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove(scratch.path() / "config" / "user-dirs.dirs");
-    if (c.userDirs) WriteText(scratch.path() / "config" / "user-dirs.dirs", *c.userDirs);
+    if (c.userDirs) WriteBytes(scratch.path() / "config" / "user-dirs.dirs", *c.userDirs);
     EXPECT_EQ(GetSpecialFolder(21), c.expected);
   }
 }
 
 TEST(GetSpecialFolder, DefaultConfigFolderIsUnderHome) {
-  ScratchFolder scratch("templates-default");
-  EnvOverride homeEnv("HOME", scratch.text());
+  TempFolder scratch;
+  EnvOverride homeEnv("HOME", Text(scratch));
   EnvOverride configEnv("XDG_CONFIG_HOME", std::nullopt);
-  WriteText(scratch.path() / ".config" / "user-dirs.dirs", "XDG_TEMPLATES_DIR=\"$HOME/雛形\"\n");
-  EXPECT_EQ(GetSpecialFolder(21), scratch.text() + "/雛形/");
+  WriteBytes(scratch.path() / ".config" / "user-dirs.dirs", "XDG_TEMPLATES_DIR=\"$HOME/雛形\"\n");
+  EXPECT_EQ(GetSpecialFolder(21), Text(scratch) + "/雛形/");
   // Folders without a counterpart here degrade to the separator alone.
   EXPECT_EQ(GetSpecialFolder(5), "/");
 }
 
 TEST(MakeSureDirectoryPathExists, CreatesFoldersUpToTheLastSeparator) {
-  ScratchFolder scratch("mkdir");
-  const std::string root = scratch.text();
+  TempFolder scratch;
+  const std::string root = Text(scratch);
 
   EXPECT_TRUE(MakeSureDirectoryPathExists(root + "/a/b/変換済み/"));
   EXPECT_TRUE(fs::is_directory(scratch.path() / "a" / "b" / PathFromUtf8("変換済み")));
@@ -123,18 +109,18 @@ TEST(MakeSureDirectoryPathExists, CreatesFoldersUpToTheLastSeparator) {
   EXPECT_TRUE(MakeSureDirectoryPathExists("no-separator"));
   EXPECT_FALSE(fs::exists("no-separator"));
 
-  WriteText(scratch.path() / "file", "x");
+  WriteBytes(scratch.path() / "file", "x");
   EXPECT_FALSE(MakeSureDirectoryPathExists(root + "/file/sub/"));  // a file is in the way
 }
 
 TEST(Paths, Utf8NamesReachTheFileSystemUnchanged) {
-  ScratchFolder scratch("utf8");
+  TempFolder scratch;
   const std::string name = "報告書（第１章）･.pdf";
-  WriteText(PathFromUtf8(scratch.text() + "/" + name), "x");
+  WriteBytes(PathFromUtf8(Text(scratch) + "/" + name), "x");
   int found = 0;
   for (const fs::directory_entry& entry : fs::directory_iterator(scratch.path())) {
     EXPECT_EQ(entry.path().filename().native(), name);  // the bytes on disk are the UTF-8 bytes
-    EXPECT_EQ(PathToUtf8(entry.path()), scratch.text() + "/" + name);
+    EXPECT_EQ(PathToUtf8(entry.path()), Text(scratch) + "/" + name);
     ++found;
   }
   EXPECT_EQ(found, 1);
