@@ -2,7 +2,15 @@
 
 #include <charconv>
 
+#include "platform/narrow.h"
+
 namespace vellumark::app {
+
+std::string DelimiterAsLoaded(const std::string& text1) {
+  const std::u32string characters = platform::ToU32(text1);
+  if (characters.empty()) return SettingsRecord{}.Text1;
+  return platform::ToUtf8(characters.substr(0, 1));
+}
 
 pipeline::ConversionOptions OptionsFromSettings(const SettingsRecord& settings) {
   pipeline::ConversionOptions options;
@@ -10,7 +18,7 @@ pipeline::ConversionOptions OptionsFromSettings(const SettingsRecord& settings) 
   options.Check1 = settings.Check1;
   options.makeBM2mokuji = settings.makeBM2mokuji;
   options.Check2 = settings.Check2;
-  options.delimiter = settings.Text1;
+  options.delimiter = DelimiterAsLoaded(settings.Text1);
   options.OpSave = settings.OpSave;
   char digits[8];
   const auto end = std::to_chars(digits, digits + sizeof digits, settings.Text2).ptr;

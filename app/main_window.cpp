@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStringList>
 #include <charconv>
 #include <exception>
 #include <system_error>
@@ -229,8 +230,12 @@ void Form1::LoadSettings() {
   Text2_->setText(QString::number(read.Text2));
   ShowCheckValue(*Check1_, read.Check1);
   ShowCheckValue(*Check2_, read.Check2);
-  Text1_->setText(QString::fromStdString(read.Text1));  // the one-character rule applies
-  if (Text1_->text().isEmpty()) Text1_->setText(Tr(kDefaultDelimiter));
+  // The box keeps one character, and an empty delimiter gets "･" back: the
+  // same rule the command line applies to a settings file.
+  // Setting the text the box already shows raises no change, so the record
+  // is given the box's text here as the change handler would.
+  Text1_->setText(QString::fromStdString(DelimiterAsLoaded(read.Text1)));
+  settings_.Text1 = Text1_->text().toStdString();
 }
 
 // ---------------------------------------------------------------- status
@@ -385,6 +390,7 @@ void Form1::RunBatchCommand() {
   LockJobLists(true);
   batchRunning_ = true;
   std::optional<QString> failure;
+  QStringList warnings;
   // Exceptions must not cross into Qt's event loop: the batch reports a
   // failing job itself, and whatever else goes wrong (a list file that
   // cannot be written) is reported here, once, and the window stays usable.
@@ -392,6 +398,9 @@ void Form1::RunBatchCommand() {
     const pipeline::BatchResult result = pipeline::RunBatch(jobList_, options, *conversion_, files_,
                                                             [this] { return closeRequested_; });
     if (result.failure) failure = QString::fromStdString(result.failure->message);
+    // A part over the limit was only a status text, gone with the next one;
+    // the user hears of it once the batch is over.
+    for (const std::string& warning : result.warnings) warnings << QString::fromStdString(warning);
   } catch (const std::exception& error) {
     failure = FailureText(error);
   }
@@ -400,6 +409,7 @@ void Form1::RunBatchCommand() {
   fncProtect(true);
   SyncListsFromModel();
 
+  if (!warnings.isEmpty()) messages_.Show(warnings.join(QLatin1Char('\n')), MessageIcon::kWarning);
   if (failure) messages_.Show(*failure, MessageIcon::kCritical);
   if (closeRequested_) close();
 }

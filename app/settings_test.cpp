@@ -1,5 +1,7 @@
 #include "app/settings.h"
 
+#include "app/conversion_options.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -32,6 +34,19 @@ class SettingsFileTest : public ::testing::Test {
 
 TEST(Settings, InitialValuesEncodeToTheSeventeenByteLayout) {
   EXPECT_EQ(EncodeSettings(SettingsRecord{}), kInitialBytes);
+}
+
+TEST(Settings, DelimiterIsTakenAsTheBoxShowsItAfterLoading) {
+  // The command line runs with what the window would show: one character,
+  // and "･" for an empty delimiter, which would otherwise find no heading.
+  const struct {
+    std::string text1, expected;
+  } cases[] = {{"", "\xEF\xBD\xA5"}, {"ab", "a"}, {"・", "・"}, {"・x", "・"}, {"\xEF\xBD\xA5", "\xEF\xBD\xA5"}};
+  for (const auto& c : cases) {
+    SettingsRecord record;
+    record.Text1 = c.text1;
+    EXPECT_EQ(OptionsFromSettings(record).delimiter, c.expected) << c.text1;
+  }
 }
 
 TEST_F(SettingsFileTest, WrittenFileReadsBackUnchanged) {

@@ -17,7 +17,6 @@ inline constexpr const char* kCopyErrorMessage = "Error!";
 inline constexpr const char* kCloseDuringBatchQuestion = "変換中です。終了しますか？";
 
 // The delimiter box falls back to this when the settings file leaves it empty.
-inline constexpr const char* kDefaultDelimiter = "\xEF\xBD\xA5";  // "･" U+FF65
 
 // Captions of the two list-file dialogs and the file types they offer; the
 // ".tmp" type is there so that an interrupted batch's "SaveList.tmp" can be

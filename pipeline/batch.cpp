@@ -21,9 +21,10 @@ std::string JobName(const std::string& jobLine) {
   return FileNameForStatus(platform::PathFromUtf8(joblist::SplitJobLine(jobLine).parent));
 }
 
-std::string FailureMessage(const std::string& jobLine, const std::string& detail) {
-  if (jobLine.empty()) return "ジョブリストを保存できませんでした。\n" + detail;
-  return JobFailureMessage(jobLine, detail);
+// A failure outside any job can only concern the list files.
+std::string FailureMessage(const std::optional<std::string>& jobLine, const std::string& detail) {
+  if (!jobLine) return "ジョブリストのファイルを更新できませんでした。\n" + detail;
+  return JobFailureMessage(*jobLine, detail);
 }
 
 }  // namespace
@@ -35,7 +36,9 @@ std::string JobFailureMessage(const std::string& jobLine, const std::string& det
 BatchResult RunBatch(joblist::JobListModel& list, const ConversionOptions& options, Conversion& conversion,
                      const WorkingFiles& files, const std::function<bool()>& stopRequested) {
   BatchResult result;
-  std::string currentJob;  // empty while no job runs (the list files)
+  // The job being converted; empty between jobs, where only the list files
+  // can fail. (An empty job line is a job like any other and fails as one.)
+  std::optional<std::string> currentJob;
   try {
     joblist::SaveJobListFile(files.saveListPath, list.jobs());
     // Exactly as many jobs as the list held at the start: jobs dropped on the
@@ -50,22 +53,25 @@ BatchResult RunBatch(joblist::JobListModel& list, const ConversionOptions& optio
       // expected; there is then nothing left to convert.
       if (list.jobs().empty()) break;
       currentJob = list.jobs().front();
-      list.ShowChildren(joblist::SplitJobLine(currentJob).children);
-      conversion.ConvertJob(currentJob, options);
+      list.ShowChildren(joblist::SplitJobLine(*currentJob).children);
+      conversion.ConvertJob(*currentJob, options);
+      for (const std::string& warning : conversion.warnings()) {
+        result.warnings.push_back("「" + JobName(*currentJob) + "」 " + warning);
+      }
       list.RemoveTopJob();
-      currentJob.clear();
+      currentJob.reset();
       ++result.converted;
       joblist::SaveJobListFile(files.saveListTmpPath, list.jobs());
     }
   } catch (const platform::UserError& error) {
-    result.failure = JobFailure{currentJob, FailureMessage(currentJob, error.what())};
+    result.failure = JobFailure{currentJob.value_or(""), FailureMessage(currentJob, error.what())};
   } catch (const std::exception& error) {
     result.failure =
-        JobFailure{currentJob, FailureMessage(currentJob, kUnexpectedErrorPrefix + std::string(error.what()))};
+        JobFailure{currentJob.value_or(""), FailureMessage(currentJob, kUnexpectedErrorPrefix + std::string(error.what()))};
   }
 
   if (result.failure) {
-    if (!currentJob.empty()) {
+    if (currentJob) {
       // The failed job stays on top of the list and of "SaveList.tmp", so
       // the batch can be taken up again from it, even when it was the first
       // job (the file would otherwise hold an earlier batch's list).
@@ -79,8 +85,14 @@ BatchResult RunBatch(joblist::JobListModel& list, const ConversionOptions& optio
     return result;
   }
   if (!result.stopped) {
+    // A "SaveList.tmp" left behind would say that this batch did not finish
+    // and be offered for resuming: failing to delete it must be heard.
     std::error_code ec;
     fs::remove(files.saveListTmpPath, ec);
+    if (ec) {
+      result.failure = JobFailure{
+          "", FailureMessage(std::nullopt, platform::PathToUtf8(files.saveListTmpPath) + ": 削除できませんでした")};
+    }
   }
   return result;
 }

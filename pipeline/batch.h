@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "joblist/job_list.h"
 #include "pipeline/conversion.h"
@@ -24,6 +25,9 @@ struct BatchResult {
   int converted = 0;
   bool stopped = false;  // stopRequested answered true between jobs
   std::optional<JobFailure> failure;
+  // Parts written over the limit, each as "「<parent file name>」" and the
+  // warning, for one message at the end of the batch.
+  std::vector<std::string> warnings;
 };
 
 // "「<parent file name>」のジョブを変換できませんでした。" and the detail on

@@ -92,6 +92,34 @@ TEST_F(BatchTest, FailingJobStopsTheBatchAndStaysOnTopOfTheResumeList) {
   }
 }
 
+TEST_F(BatchTest, EmptyJobLineFailsAsAJobNotAsTheListFile) {
+  // A list file with an empty line gives an empty job; it fails like any
+  // job whose parent is missing, and the resume list keeps it on top.
+  std::vector<std::string> lines = {jobs[0], "", jobs[1]};
+  list.SetJobs(lines);
+  const BatchResult result = RunBatch(list, options, conversion, files);
+  EXPECT_EQ(result.converted, 1);
+  ASSERT_TRUE(result.failure.has_value());
+  EXPECT_EQ(result.failure->jobLine, "");
+  EXPECT_NE(result.failure->message.find("のジョブを変換できませんでした"), std::string::npos) << result.failure->message;
+  EXPECT_EQ(joblist::LoadJobListFile(files.saveListTmpPath), (std::vector<std::string>{"", jobs[1]}));
+}
+
+TEST_F(BatchTest, PartsOverTheLimitAreReportedAtTheEnd) {
+  // The middle page alone saves over the 1 MB limit: it is written as a part
+  // of its own, and the batch result says so for the window's message.
+  const fs::path parent = AddPdf("写真.pdf", {testing::Page("A", "", 100'000), testing::Page("B", "", 2'000'000),
+                                             testing::Page("C", "", 100'000)});
+  list.SetJobs({JobLine(parent), jobs[0]});
+  options.OpSplit = 3;
+  const BatchResult result = RunBatch(list, options, conversion, files);
+  EXPECT_FALSE(result.failure.has_value());
+  EXPECT_EQ(result.converted, 2);
+  ASSERT_EQ(result.warnings.size(), 1u);
+  EXPECT_EQ(result.warnings[0].rfind("「写真.pdf」 ", 0), 0u) << result.warnings[0];
+  EXPECT_NE(result.warnings[0].find("写真_002.PDF"), std::string::npos) << result.warnings[0];
+}
+
 TEST_F(BatchTest, StopBetweenJobsKeepsTheRemainingJobsForResuming) {
   int asked = 0;
   const BatchResult result = RunBatch(list, options, conversion, files, [&] { return ++asked > 1; });

@@ -21,9 +21,15 @@ struct Conversion::State {
 };
 
 JobSteps::JobSteps(acrobat::Engine& engine, const WorkingFiles& files, platform::StatusSink& status,
-                   const ConversionOptions& options, bookmarks::HeadingList& lstMokuji, CutSearch cutSearch)
+                   const ConversionOptions& options, bookmarks::HeadingList& lstMokuji,
+                   std::vector<std::string>& warnings, CutSearch cutSearch)
     : engine_(engine), files_(files), status_(status), options_(options), lstMokuji_(lstMokuji),
-      cutSearch_(cutSearch), temp_{files.tempPdfPath}, cutFile_{files.defQPath} {}
+      warnings_(warnings), cutSearch_(cutSearch), temp_{files.tempPdfPath}, cutFile_{files.defQPath} {}
+
+void JobSteps::Warn(const std::string& text) {
+  status_.ShowStatus(text);
+  warnings_.push_back(text);
+}
 
 void JobSteps::TakeJobLine(const std::string& jobLine) {
   const joblist::Job job = joblist::SplitJobLine(jobLine);
@@ -92,8 +98,9 @@ void Conversion::ConvertJob(const std::string& jobLine, const ConversionOptions&
   status_.ShowStatus(kStatusWait);
   // A fresh job state per job: offsets, counters and documents of the last
   // job (finished or failed) cannot leak into this one.
-  JobSteps job(engine_, files_, status_, options, lstMokuji_, state_->cutSearch);
+  JobSteps job(engine_, files_, status_, options, lstMokuji_, warnings_, state_->cutSearch);
   lstMokuji_.Clear();
+  warnings_.clear();
   RunJob(job, files_, [&] {
     job.TakeJobLine(jobLine);
     // The limit matters only when splitting; in one-file mode the size box is
@@ -120,8 +127,9 @@ void Conversion::ConvertJob(const std::string& jobLine, const ConversionOptions&
 
 void Conversion::RecogniseHeadings(const std::string& jobLine, const ConversionOptions& options) {
   status_.ShowStatus(kStatusWait);
-  JobSteps job(engine_, files_, status_, options, lstMokuji_, state_->cutSearch);
+  JobSteps job(engine_, files_, status_, options, lstMokuji_, warnings_, state_->cutSearch);
   lstMokuji_.Clear();
+  warnings_.clear();
   RunJob(job, files_, [&] {
     job.TakeJobLine(jobLine);
     job.OpenAndAssemble();

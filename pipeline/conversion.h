@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "acrobat/engine.h"
 #include "bookmarks/heading_list.h"
@@ -50,6 +51,10 @@ class Conversion {
   // The heading list of the last job (kept until the next job starts).
   const bookmarks::HeadingList& headings() const { return lstMokuji_; }
 
+  // Warnings of the last job (a part written over the limit because no cut
+  // could keep it within), in the order they arose.
+  const std::vector<std::string>& warnings() const { return warnings_; }
+
   // Only assembles the job and recognises the headings (no output written);
   // used by the command line's "headings" command. Cleans up like ConvertJob.
   void RecogniseHeadings(const std::string& jobLine, const ConversionOptions& options);
@@ -66,6 +71,7 @@ class Conversion {
   WorkingFiles files_;
   platform::StatusSink& status_;
   bookmarks::HeadingList lstMokuji_;
+  std::vector<std::string> warnings_;
   std::unique_ptr<State> state_;
 };
 

@@ -51,7 +51,8 @@ bookmarks::HeadingList SelectSplitPlan(const bookmarks::HeadingList& headings, i
 class JobSteps {
  public:
   JobSteps(acrobat::Engine& engine, const WorkingFiles& files, platform::StatusSink& status,
-           const ConversionOptions& options, bookmarks::HeadingList& lstMokuji, CutSearch cutSearch);
+           const ConversionOptions& options, bookmarks::HeadingList& lstMokuji, std::vector<std::string>& warnings,
+           CutSearch cutSearch);
 
   // --- job state ---
   std::filesystem::path parentPath;
@@ -67,6 +68,10 @@ class JobSteps {
 
   // --- steps, in the driver's order ---
   void TakeJobLine(const std::string& jobLine);
+  // A part written over the limit: shown as a status and kept, so the front
+  // end can tell the user once the batch is over (a status alone is gone
+  // with the next one).
+  void Warn(const std::string& text);
   void MakeOutputPath();
   void OpenAndAssemble();
   void AppendPdfFile(const std::filesystem::path& path);
@@ -133,6 +138,7 @@ class JobSteps {
   platform::StatusSink& status_;
   const ConversionOptions& options_;
   bookmarks::HeadingList& lstMokuji_;
+  std::vector<std::string>& warnings_;
   CutSearch cutSearch_;
   MeasuringFile temp_;     // "temp.pdf": whole parts and the size-only document
   MeasuringFile cutFile_;  // "defQ.PDF": the runs of the size cut

@@ -252,13 +252,13 @@ void JobSteps::SaveWithinLimit(acrobat::Document& document) {
   for (int round = 0; round < maxRounds; ++round) {
     if (!IsOverLimit(document, temp_)) break;
     if (document.GetNumPages() == 1) {
-      status_.ShowStatus(kWarnPageOverLimit + FileNameForStatus(partPath));
+      Warn(kWarnPageOverLimit + FileNameForStatus(partPath));
       break;
     }
     if (CutPartBySize(document) == 0) {
       // The copies of its pages fit while the document itself does not:
       // there is no cut to make, and cutting on would never end.
-      status_.ShowStatus(kWarnNoCutFound + FileNameForStatus(partPath));
+      Warn(kWarnNoCutFound + FileNameForStatus(partPath));
       break;
     }
   }
@@ -295,7 +295,7 @@ int JobSteps::CutPartBySize(acrobat::Document& document) {
   if (run == 0) {
     // The first page alone is over the limit. It becomes a part of its own
     // rather than an empty one, so the cutting moves on and ends.
-    status_.ShowStatus(kWarnPageOverLimit + partName);
+    Warn(kWarnPageOverLimit + partName);
     run = 1;
   }
   cut.HoldLeadingRun(document, run);
