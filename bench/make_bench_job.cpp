@@ -155,7 +155,9 @@ std::vector<Heading> PlanHeadings(int bodyPages, int firstChapter) {
   std::vector<Heading> out;
   int chapter = firstChapter;
   for (int start = 1; start <= bodyPages; start += kPagesPerChapter, ++chapter) {
-    out.push_back({0, "第" + Num(chapter) + "章", "設計条件その" + Num(chapter), start});
+    // A heading line must not end in a digit: the page scan takes such a
+    // line for a running page number.
+    out.push_back({0, "第" + Num(chapter) + "章", "設計条件（その" + Num(chapter) + "）", start});
     int section = 1;
     for (int p = start + 1; p < start + kPagesPerChapter && p <= bodyPages; p += 6, ++section) {
       const std::string sec = Num(chapter) + "." + Num(section);
