@@ -75,33 +75,29 @@ Conversion::~Conversion() = default;
 
 void Conversion::SetCutSearch(CutSearch search) { state_->cutSearch = search; }
 
-namespace {
-
-// Runs `steps` on a fresh job state; on any failure the engine objects are
-// closed (by the job state going away) and the working folder is emptied
-// before the failure goes on to the batch, which reports it.
-template <typename Steps>
-void RunJob(JobSteps& job, const WorkingFiles& files, Steps&& steps) {
-  try {
-    steps();
-  } catch (...) {
-    job.workPDDoc = nullptr;
-    job.workAVDoc.reset();
-    KillPDF(files);
-    throw;
-  }
-}
-
-}  // namespace
-
-void Conversion::ConvertJob(const std::string& jobLine, const ConversionOptions& options) {
+void Conversion::RunJob(const ConversionOptions& options, const std::function<void(JobSteps&)>& steps) {
   status_.ShowStatus(kStatusWait);
   // A fresh job state per job: offsets, counters and documents of the last
   // job (finished or failed) cannot leak into this one.
   JobSteps job(engine_, files_, status_, options, lstMokuji_, warnings_, state_->cutSearch);
   lstMokuji_.Clear();
   warnings_.clear();
-  RunJob(job, files_, [&] {
+  try {
+    steps(job);
+  } catch (...) {
+    // The engine objects are closed and the working folder emptied before
+    // the failure goes on to the batch, which reports it.
+    job.workPDDoc = nullptr;
+    job.workAVDoc.reset();
+    KillPDF(files_);
+    throw;
+  }
+  KillPDF(files_);
+  status_.ShowStatus(kStatusComplete);
+}
+
+void Conversion::ConvertJob(const std::string& jobLine, const ConversionOptions& options) {
+  RunJob(options, [&](JobSteps& job) {
     job.TakeJobLine(jobLine);
     // The limit matters only when splitting; in one-file mode the size box is
     // greyed out, so whatever it holds must not fail the job.
@@ -121,16 +117,10 @@ void Conversion::ConvertJob(const std::string& jobLine, const ConversionOptions&
     }
     job.CloseWorkingDocument();
   });
-  KillPDF(files_);
-  status_.ShowStatus(kStatusComplete);
 }
 
 void Conversion::RecogniseHeadings(const std::string& jobLine, const ConversionOptions& options) {
-  status_.ShowStatus(kStatusWait);
-  JobSteps job(engine_, files_, status_, options, lstMokuji_, warnings_, state_->cutSearch);
-  lstMokuji_.Clear();
-  warnings_.clear();
-  RunJob(job, files_, [&] {
+  RunJob(options, [&](JobSteps& job) {
     job.TakeJobLine(jobLine);
     job.OpenAndAssemble();
     job.ApplyOpeningView();
@@ -138,8 +128,6 @@ void Conversion::RecogniseHeadings(const std::string& jobLine, const ConversionO
     job.RecogniseHeadings();
     job.CloseWorkingDocument();
   });
-  KillPDF(files_);
-  status_.ShowStatus(kStatusComplete);
 }
 
 }  // namespace vellumark::pipeline

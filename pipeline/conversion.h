@@ -5,6 +5,7 @@
 // back the heading list.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,6 +18,8 @@
 #include "platform/status_sink.h"
 
 namespace vellumark::pipeline {
+
+class JobSteps;
 
 struct ConversionOptions {
   int fullThumbnail = 0;  // 1: first page only
@@ -67,6 +70,11 @@ class Conversion {
 
  private:
   struct State;
+  // The frame of every job: "wait", a fresh job state, `steps`, the working
+  // folder emptied (also when a step fails, before the failure goes on),
+  // "Comp!".
+  void RunJob(const ConversionOptions& options, const std::function<void(JobSteps&)>& steps);
+
   acrobat::Engine& engine_;
   WorkingFiles files_;
   platform::StatusSink& status_;
