@@ -203,6 +203,25 @@ class BatchTest : public QObject {
     QVERIFY(sandbox.engine.saved().count(sandbox.Path("jobs/変換済み/Q.pdf")) == 1);
   }
 
+  void aPartOverTheLimitIsReportedWhenTheBatchEnds() {
+    Sandbox sandbox;
+    auto form = sandbox.MakeForm();
+    form->show();
+    // One page that alone saves over the 1 MB limit: written as a part of
+    // its own, which the user must hear about once the caption has moved on.
+    const auto path = sandbox.Path("jobs/Big.pdf");
+    sandbox.engine.AddFile(path, MakePages("Big", 1, 2'000'000));
+    DropJobs(*form, {QString::fromStdString(path.string())});
+    Control<QRadioButton>(*form, "OpSplit_3")->click();
+    RunBatch(*form);
+
+    QCOMPARE(sandbox.messages.shown.size(), std::size_t{1});
+    QCOMPARE(sandbox.messages.shown[0].icon, MessageIcon::kWarning);
+    QVERIFY2(sandbox.messages.shown[0].text.contains(QStringLiteral("Big_001.PDF")),
+             qPrintable(sandbox.messages.shown[0].text));
+    QVERIFY(sandbox.engine.saved().count(sandbox.Path("jobs/変換済み/Big_001.PDF")) == 1);
+  }
+
   void aListFileTheBatchCannotWriteIsReportedAndUnlocks() {
     Sandbox sandbox;
     std::filesystem::create_directories(sandbox.files.saveListPath);  // a folder where the file should go
