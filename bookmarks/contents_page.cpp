@@ -12,9 +12,6 @@ namespace vellumark::bookmarks {
 namespace {
 
 constexpr char32_t kIdeographicSpace = U'\u3000';
-constexpr char32_t kChapter = U'章';
-constexpr char32_t kSection = U'節';
-constexpr char32_t kItem = U'項';
 // A contents line's page number has at most this many digits; a longer run
 // of digits gives only its last six.
 constexpr int kMaxPageDigits = 6;

@@ -14,9 +14,6 @@ namespace vellumark::bookmarks {
 namespace {
 
 constexpr char32_t kOrdinal = U'第';
-constexpr char32_t kChapter = U'章';
-constexpr char32_t kSection = U'節';
-constexpr char32_t kItem = U'項';
 constexpr char32_t kSectionMark = U'§';
 
 bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }

@@ -15,6 +15,11 @@ inline constexpr std::string_view kMakeBookmarkStatus = "make bookmark : ";
 inline constexpr std::string_view kContentsWord = "目次";
 inline constexpr std::string_view kContentsEnd = "END";
 
+// The heading markers both recognisers look for: chapter, section, item.
+inline constexpr char32_t kChapter = U'章';
+inline constexpr char32_t kSection = U'節';
+inline constexpr char32_t kItem = U'項';
+
 // The first bookmark of a whole document or of its first part.
 inline constexpr std::string_view kCoverTitle = "表紙";
 
