@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/env_override.h"
 #include "tests/support/temp_folder.h"
 
 namespace vellumark::platform {
@@ -13,35 +14,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using testsupport::EnvOverride;
 using testsupport::TempFolder;
 using testsupport::WriteBytes;
 
 // The folder as the UTF-8 text the functions under test take and give.
 std::string Text(const TempFolder& folder) { return PathToUtf8(folder.path()); }
-
-// Sets an environment variable for one test and restores it afterwards.
-class EnvOverride {
- public:
-  EnvOverride(const char* name, const std::optional<std::string>& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      setenv(name, value->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~EnvOverride() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 TEST(AddTrailingBackslash, EnsuresExactlyOneFinalSeparator) {
   const std::pair<std::string, std::string> cases[] = {
@@ -92,6 +70,22 @@ TEST(GetSpecialFolder, DefaultConfigFolderIsUnderHome) {
   EXPECT_EQ(GetSpecialFolder(21), Text(scratch) + "/雛形/");
   // Folders without a counterpart here degrade to the separator alone.
   EXPECT_EQ(GetSpecialFolder(5), "/");
+}
+
+TEST(UserCacheFolder, IsAnAbsoluteXdgCacheHomeElseTheHomeFoldersCache) {
+  TempFolder scratch;
+  EnvOverride homeEnv("HOME", Text(scratch));
+  const std::pair<std::optional<std::string>, fs::path> cases[] = {
+      {"/var/cache/利用者", PathFromUtf8("/var/cache/利用者")},
+      {"relative/cache", scratch.path() / ".cache"},  // ignored, as the base directory rules say
+      {"", scratch.path() / ".cache"},
+      {std::nullopt, scratch.path() / ".cache"},
+  };
+  for (const auto& [value, expected] : cases) {
+    SCOPED_TRACE(value.value_or("(unset)"));
+    EnvOverride cacheEnv("XDG_CACHE_HOME", value);
+    EXPECT_EQ(UserCacheFolder(), expected);
+  }
 }
 
 TEST(MakeSureDirectoryPathExists, CreatesFoldersUpToTheLastSeparator) {
