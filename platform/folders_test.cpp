@@ -72,22 +72,6 @@ TEST(GetSpecialFolder, DefaultConfigFolderIsUnderHome) {
   EXPECT_EQ(GetSpecialFolder(5), "/");
 }
 
-TEST(UserCacheFolder, IsAnAbsoluteXdgCacheHomeElseTheHomeFoldersCache) {
-  TempFolder scratch;
-  EnvOverride homeEnv("HOME", Text(scratch));
-  const std::pair<std::optional<std::string>, fs::path> cases[] = {
-      {"/var/cache/利用者", PathFromUtf8("/var/cache/利用者")},
-      {"relative/cache", scratch.path() / ".cache"},  // ignored, as the base directory rules say
-      {"", scratch.path() / ".cache"},
-      {std::nullopt, scratch.path() / ".cache"},
-  };
-  for (const auto& [value, expected] : cases) {
-    SCOPED_TRACE(value.value_or("(unset)"));
-    EnvOverride cacheEnv("XDG_CACHE_HOME", value);
-    EXPECT_EQ(UserCacheFolder(), expected);
-  }
-}
-
 TEST(MakeSureDirectoryPathExists, CreatesFoldersUpToTheLastSeparator) {
   TempFolder scratch;
   const std::string root = Text(scratch);
