@@ -40,8 +40,9 @@ bool StartsWith(const std::string& name, const std::string& prefix) {
   return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0;
 }
 
-// A folder still under its first name whose run died before locking it is
-// empty; after this long nobody can be about to lock it any more.
+// A run folder without a lock file belongs to a run that died between making
+// the folder and its lock file, or while removing both at its end; after this
+// long nobody can be about to lock it any more.
 bool LongAbandoned(const fs::path& folder) {
   constexpr auto kAge = std::chrono::minutes(10);
   std::error_code ec;
@@ -79,7 +80,7 @@ void CleanDeadRunFolders(const fs::path& base) {
     // A symbolic link is never followed: only real folders the program made.
     if (it->is_symlink(typeError) || !it->is_directory(typeError)) continue;
     const std::string name = platform::PathToUtf8(it->path().filename());
-    if (StartsWith(name, kRunFolderPrefix) || StartsWith(name, kNewRunFolderPrefix)) candidates.push_back(it->path());
+    if (StartsWith(name, kRunFolderPrefix)) candidates.push_back(it->path());
   }
   for (const fs::path& folder : candidates) {
     std::error_code lockError;
@@ -87,11 +88,7 @@ void CleanDeadRunFolders(const fs::path& base) {
     if (!lock) {
       // Held: a live run. Any error but a missing lock file: leave it alone.
       if (lockError != std::errc::no_such_file_or_directory) continue;
-      // Missing under the final name: its run ended while cleaning up (or
-      // another start is cleaning it now). Under the first name: a run may be
-      // between making the folder and locking it.
-      const bool starting = StartsWith(platform::PathToUtf8(folder.filename()), kNewRunFolderPrefix);
-      if (starting && !LongAbandoned(folder)) continue;
+      if (!LongAbandoned(folder)) continue;
     }
     EmptyAndRemove(folder, lock);
   }
@@ -107,25 +104,17 @@ RunFolder::RunFolder(const fs::path& base) {
   // folders cannot be made at all.
   constexpr int kAttempts = 16;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    const std::string name = std::to_string(ProcessId()) + "-" + std::to_string(random());
-    const fs::path starting = base / (kNewRunFolderPrefix + name);
-    const fs::path final = base / (kRunFolderPrefix + name);
-    if (!fs::create_directory(starting, ec)) continue;  // taken, or base unusable
+    const fs::path candidate =
+        base / (kRunFolderPrefix + std::to_string(ProcessId()) + "-" + std::to_string(random()));
+    if (!fs::create_directory(candidate, ec)) continue;  // taken, or base unusable
     std::error_code lockError;
-    std::optional<platform::FileLock> lock = platform::FileLock::TryTake(starting / kRunLockName, true, lockError);
-    // The lock is taken before the folder gets the name that others clean,
-    // and it stays with the open file across the rename.
-    bool placed = false;
-    if (lock && !fs::exists(final, ec) && !ec) {
-      fs::rename(starting, final, ec);
-      placed = !ec;
-    }
-    if (placed) {
+    std::optional<platform::FileLock> lock = platform::FileLock::TryTake(candidate / kRunLockName, true, lockError);
+    if (lock) {
       lock_ = std::move(lock);
-      path_ = final;
+      path_ = candidate;
       return;
     }
-    EmptyAndRemove(starting, lock);
+    EmptyAndRemove(candidate, lock);
   }
   throw platform::UserError(base, kCannotMakeRunFolder);
 }

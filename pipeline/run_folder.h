@@ -12,12 +12,9 @@ namespace vellumark::pipeline {
 
 // The lock file each run holds in its folder.
 inline constexpr const char* kRunLockName = "vellumark-run.lock";
-// Run folders are "run-<process id>-<random>". A run makes its folder under
-// the name "new-…", takes the lock in it and only then renames it, so a
-// "run-…" folder without a lock file is one whose run has ended. Nothing
-// else under the base is ever cleaned.
+// Run folders are "run-<process id>-<random>"; nothing else under the base is
+// ever cleaned.
 inline constexpr const char* kRunFolderPrefix = "run-";
-inline constexpr const char* kNewRunFolderPrefix = "new-";
 
 class RunFolder {
  public:
@@ -40,7 +37,9 @@ class RunFolder {
 // For every run folder under `base` whose lock nobody holds (its run died,
 // even by kill -9): deletes the program's own working files and the lock
 // file, then the folder if that left it empty. A folder holding anything
-// else stays where it is, with that file. Never throws.
+// else stays where it is, with that file. A folder without a lock file is
+// taken for dead only once it is old: a run makes its folder first and its
+// lock file just after. Never throws.
 void CleanDeadRunFolders(const std::filesystem::path& base);
 
 }  // namespace vellumark::pipeline

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -65,11 +66,12 @@ TEST(RunFolderTest, ANewRunCleansDeadRunsButNoForeignFileAndNoLiveRun) {
   const fs::path base = temp / "pdf";
   const fs::path dead = DeadRunFolder(base, "run-101-1", {"Default.pdf", "Defaul2.pdf", "Default.pdf.vellumark-9-1.tmp"});
   const fs::path foreign = DeadRunFolder(base, "run-102-2", {"defQ.PDF", "図面.pdf"});
-  // A run that ended between deleting its lock file and its folder.
+  // A run that died between deleting its lock file and its folder, long ago,
+  // and one that has just made its folder and is about to lock it.
   const fs::path halfGone = base / "run-103-3";
   WriteBytes(halfGone / "temp.pdf", "x");
-  // A run that has made its folder and is about to lock it.
-  fs::create_directories(base / "new-104-4");
+  fs::last_write_time(halfGone, fs::file_time_type::clock::now() - std::chrono::hours(1));
+  fs::create_directories(base / "run-104-4");
   // Not a run folder at all, whatever it holds.
   WriteBytes(base / "keep" / "Default.pdf", "x");
   WriteBytes(base / "run-105.pdf", "x");
@@ -82,7 +84,7 @@ TEST(RunFolderTest, ANewRunCleansDeadRunsButNoForeignFileAndNoLiveRun) {
   EXPECT_FALSE(fs::exists(dead));
   EXPECT_FALSE(fs::exists(halfGone));
   EXPECT_EQ(Names(foreign), (std::vector<std::string>{"図面.pdf"}));
-  EXPECT_TRUE(fs::is_directory(base / "new-104-4"));
+  EXPECT_TRUE(fs::is_directory(base / "run-104-4"));
   EXPECT_TRUE(fs::exists(base / "keep" / "Default.pdf"));
   EXPECT_TRUE(fs::exists(base / "run-105.pdf"));
   EXPECT_TRUE(fs::is_symlink(base / "run-106-link"));
