@@ -13,6 +13,7 @@
 #include <QtTest>
 #include <fstream>
 #include <map>
+#include <optional>
 
 #include "acrobat/real_engine.h"
 #include "app/drop_list.h"
@@ -235,6 +236,40 @@ class BatchTest : public QObject {
              qPrintable(sandbox.messages.shown[0].text));
     QCOMPARE(EnabledStates(*form), ExpectedStates(true, false));
     QCOMPARE(form->jobList().jobs().size(), std::size_t{1});
+  }
+
+  void aSecondBatchIsRefusedWhileAnotherHoldsTheListFiles() {
+    Sandbox sandbox;
+    auto form = sandbox.MakeForm();
+    form->show();
+    DropJobs(*form, {QString::fromStdString(AddPdf(sandbox, "P", 1))});
+    Control<QRadioButton>(*form, "OpSave_1")->click();
+    {
+      // The command line (or another window) runs a batch on the same list files.
+      const auto other = vellumark::pipeline::TakeBatchLock(sandbox.files);
+      QVERIFY(other.has_value());
+      RunBatch(*form);
+      QCOMPARE(sandbox.messages.shown.size(), std::size_t{1});
+      QCOMPARE(sandbox.messages.shown[0].text, QString::fromUtf8(vellumark::pipeline::kBatchRunningMessage));
+      QCOMPARE(sandbox.messages.shown[0].icon, MessageIcon::kWarning);
+      QCOMPARE(EnabledStates(*form), ExpectedStates(true, false));
+      QCOMPARE(form->jobList().jobs().size(), std::size_t{1});
+      QCOMPARE(sandbox.engine.saveCount(), 0);
+      QVERIFY(!std::filesystem::exists(sandbox.files.saveListPath));
+    }
+
+    // Once it is over the window runs its own, holding the lock meanwhile.
+    std::optional<bool> othersRefusedDuringTheJob;
+    connect(form.get(), &QWidget::windowTitleChanged, this, [&](const QString& title) {
+      if (title == QStringLiteral("wait")) {
+        othersRefusedDuringTheJob = !vellumark::pipeline::TakeBatchLock(sandbox.files).has_value();
+      }
+    });
+    RunBatch(*form);
+    QCOMPARE(sandbox.messages.shown.size(), std::size_t{1});
+    QCOMPARE(othersRefusedDuringTheJob, std::optional<bool>(true));
+    QVERIFY(form->jobList().jobs().empty());
+    QVERIFY(vellumark::pipeline::TakeBatchLock(sandbox.files).has_value());
   }
 
   void closingDuringABatchAsksAndStopsAfterTheCurrentJob_data() {

@@ -6,6 +6,7 @@
 #include "acrobat/real_engine.h"
 #include "app/main_window.h"
 #include "app/message_service.h"
+#include "pipeline/run_folder.h"
 #include "pipeline/working_files.h"
 
 int main(int argc, char** argv) {
@@ -16,8 +17,12 @@ int main(int argc, char** argv) {
   // folder) are the only ones outside the window's own handlers: they are
   // shown once and the program ends.
   try {
+    // The window's own working folder, for as long as the window lives; it
+    // is emptied and removed when main returns, and by the next start if the
+    // program is killed.
+    const vellumark::pipeline::RunFolder runFolder(vellumark::pipeline::WorkingFolderBase());
     const vellumark::pipeline::WorkingFiles files =
-        vellumark::pipeline::MakeWorkingFiles(vellumark::pipeline::ApplicationFolder());
+        vellumark::pipeline::MakeWorkingFiles(vellumark::pipeline::ApplicationFolder(), runFolder.path());
     const std::unique_ptr<vellumark::acrobat::Engine> engine = vellumark::acrobat::MakeRealEngine();
     vellumark::app::Form1 form(*engine, files, messages);
     form.Form_Load();

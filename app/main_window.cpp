@@ -386,6 +386,21 @@ void Form1::RunBatchCommand() {
     }
   }
 
+  // Another batch (a second window, the command line) sharing the list
+  // files is refused before anything is written; the lock is held until this
+  // batch ends.
+  std::optional<platform::FileLock> batchLock;
+  try {
+    batchLock = pipeline::TakeBatchLock(files_);
+  } catch (const std::exception& error) {
+    messages_.Show(FailureText(error), MessageIcon::kCritical);
+    return;
+  }
+  if (!batchLock) {
+    messages_.Show(Tr(pipeline::kBatchRunningMessage), MessageIcon::kWarning);
+    return;
+  }
+
   fncProtect(false);
   LockJobLists(true);
   batchRunning_ = true;
@@ -405,6 +420,7 @@ void Form1::RunBatchCommand() {
     failure = FailureText(error);
   }
   batchRunning_ = false;
+  batchLock.reset();
   LockJobLists(false);
   fncProtect(true);
   SyncListsFromModel();

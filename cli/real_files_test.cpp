@@ -9,6 +9,7 @@
 #include "pipeline/file_names.h"
 #include "pipeline/pipeline_test_helpers.h"
 #include "platform/folders.h"
+#include "tests/support/env_override.h"
 #include "tests/support/temp_folder.h"
 
 namespace vellumark::cli {
@@ -97,6 +98,40 @@ TEST_F(RealFilesTest, UnreadableInputExitsWithOneNamingTheFile) {
   EXPECT_EQ(Run({"convert", platform::PathToUtf8(docs / "missing.pdf")}), kExitJobFailed);
   EXPECT_NE(err.str().find("missing.pdf"), std::string::npos) << err.str();
   EXPECT_FALSE(fs::exists(docs / platform::PathFromUtf8("変換済み/報告書_001.PDF")));
+}
+
+TEST_F(RealFilesTest, WithTheTemplatesFolderDisabledTheUsersPdfFolderIsLeftAlone) {
+  // xdg-user-dirs marks a disabled folder by pointing it at the home folder,
+  // whose "pdf" folder then is the user's own: the job's parent, a PDF of the
+  // user's and one that happens to bear a working file's name.
+  const fs::path home = temp.path() / "home";
+  testsupport::WriteBytes(home / ".config" / "user-dirs.dirs", "XDG_TEMPLATES_DIR=\"$HOME/\"\n");
+  testsupport::EnvOverride homeEnv("HOME", platform::PathToUtf8(home));
+  testsupport::EnvOverride configEnv("XDG_CONFIG_HOME", std::nullopt);
+  testsupport::EnvOverride cacheEnv("XDG_CACHE_HOME", std::nullopt);
+  const fs::path userPdf = home / "pdf";
+  fs::create_directories(userPdf);
+  fs::copy_file(fs::path(VELLUMARK_TEST_DATA_DIR) / "report.pdf", userPdf / platform::PathFromUtf8("報告書.pdf"));
+  fs::copy_file(fs::path(VELLUMARK_TEST_DATA_DIR) / "appendix1.pdf", userPdf / "Default.pdf");
+  fs::copy_file(fs::path(VELLUMARK_TEST_DATA_DIR) / "appendix2.pdf", userPdf / "mine.PDF");
+  environment.workFolder.clear();  // the product's choice of working folder
+
+  for (const char* mode : {"--one-file", "--split-mb"}) {
+    SCOPED_TRACE(mode);
+    std::vector<std::string> args = {"convert", mode};
+    if (std::string(mode) == "--split-mb") args.push_back("2");
+    args.push_back(platform::PathToUtf8(userPdf / platform::PathFromUtf8("報告書.pdf")));
+    EXPECT_EQ(Run(args), kExitSuccess) << err.str();
+    for (const char* name : {"報告書.pdf", "Default.pdf", "mine.PDF"}) {
+      EXPECT_TRUE(fs::exists(userPdf / platform::PathFromUtf8(name))) << name;
+    }
+  }
+  EXPECT_EQ(testsupport::ReadBytes(userPdf / "Default.pdf"),
+            testsupport::ReadBytes(fs::path(VELLUMARK_TEST_DATA_DIR) / "appendix1.pdf"));
+  EXPECT_TRUE(fs::exists(userPdf / platform::PathFromUtf8("変換済み/報告書.pdf")));
+  // The runs worked under the cache folder and took their folders with them.
+  EXPECT_TRUE(fs::is_directory(home / ".cache" / "vellumark"));
+  EXPECT_TRUE(fs::is_empty(home / ".cache" / "vellumark"));
 }
 
 }  // namespace

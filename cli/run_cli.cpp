@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <memory>
+#include <optional>
 
 #include "acrobat/real_engine.h"
 #include "cli/command_line.h"
@@ -12,6 +13,7 @@
 #include "joblist/job_list_file.h"
 #include "pipeline/batch.h"
 #include "pipeline/conversion.h"
+#include "pipeline/run_folder.h"
 #include "pipeline/working_files.h"
 #include "platform/error.h"
 #include "platform/folders.h"
@@ -51,10 +53,18 @@ class Runner {
     }
     const fs::path appFolder =
         environment.applicationFolder.empty() ? pipeline::ApplicationFolder() : environment.applicationFolder;
-    files_ = pipeline::MakeWorkingFiles(appFolder, environment.workFolder);
+    runFolder_.emplace(environment.workFolder.empty() ? pipeline::WorkingFolderBase() : environment.workFolder);
+    files_ = pipeline::MakeWorkingFiles(appFolder, runFolder_->path());
   }
 
   int Run() {
+    // A single conversion is a batch of one: it must not run beside a batch
+    // that shares the application folder, nor a batch beside it.
+    std::optional<platform::FileLock> batchLock;
+    if (request_.command == Command::kConvert || request_.command == Command::kBatch) {
+      batchLock = pipeline::TakeBatchLock(files_);
+      if (!batchLock) return Fail(pipeline::kBatchRunningMessage);
+    }
     switch (request_.command) {
       case Command::kConvert:
         return Convert();
@@ -126,6 +136,8 @@ class Runner {
   StreamStatusSink status_;
   std::unique_ptr<acrobat::Engine> ownEngine_;
   acrobat::Engine* engine_ = nullptr;
+  // This run's own working folder, removed when the runner goes.
+  std::optional<pipeline::RunFolder> runFolder_;
   pipeline::WorkingFiles files_;
 };
 

@@ -19,7 +19,7 @@ inline constexpr int kExitUsage = 2;
 struct Environment {
   acrobat::Engine* engine = nullptr;        // null: the real engine
   std::filesystem::path applicationFolder;  // empty: the program's (or the user's config) folder
-  std::filesystem::path workFolder;         // empty: the Templates folder's "pdf"
+  std::filesystem::path workFolder;         // where the run's own working folder is made; empty: WorkingFolderBase()
   bool progressLine = false;                // stderr is a terminal: one line, rewritten
 };
 

@@ -17,6 +17,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr char kCannotCreateLockFile[] = "ファイルを作成できません";
+
 std::string JobName(const std::string& jobLine) {
   return FileNameForStatus(platform::PathFromUtf8(joblist::SplitJobLine(jobLine).parent));
 }
@@ -33,6 +35,13 @@ std::string JobFailureMessage(const std::string& jobLine, const std::string& det
   return "「" + JobName(jobLine) + "」のジョブを変換できませんでした。\n" + detail;
 }
 
+std::optional<platform::FileLock> TakeBatchLock(const WorkingFiles& files) {
+  std::error_code error;
+  std::optional<platform::FileLock> lock = platform::FileLock::TryTake(files.batchLockPath, true, error);
+  if (error) throw platform::UserError(files.batchLockPath, kCannotCreateLockFile);
+  return lock;
+}
+
 BatchResult RunBatch(joblist::JobListModel& list, const ConversionOptions& options, Conversion& conversion,
                      const WorkingFiles& files, const std::function<bool()>& stopRequested) {
   BatchResult result;
@@ -40,6 +49,10 @@ BatchResult RunBatch(joblist::JobListModel& list, const ConversionOptions& optio
   // can fail. (An empty job line is a job like any other and fails as one.)
   std::optional<std::string> currentJob;
   try {
+    // The resume list first: from here on it names exactly the jobs of this
+    // batch not yet complete, so a kill during the first job does not leave
+    // an earlier batch's list to be offered for resuming.
+    joblist::SaveJobListFile(files.saveListTmpPath, list.jobs());
     joblist::SaveJobListFile(files.saveListPath, list.jobs());
     // Exactly as many jobs as the list held at the start: jobs dropped on the
     // list meanwhile stay in it, unconverted.
@@ -70,20 +83,9 @@ BatchResult RunBatch(joblist::JobListModel& list, const ConversionOptions& optio
         JobFailure{currentJob.value_or(""), FailureMessage(currentJob, kUnexpectedErrorPrefix + std::string(error.what()))};
   }
 
-  if (result.failure) {
-    if (currentJob) {
-      // The failed job stays on top of the list and of "SaveList.tmp", so
-      // the batch can be taken up again from it, even when it was the first
-      // job (the file would otherwise hold an earlier batch's list).
-      try {
-        joblist::SaveJobListFile(files.saveListTmpPath, list.jobs());
-      } catch (const platform::UserError&) {
-        // The job's own failure is what the user must hear about; the list
-        // file keeps its earlier content.
-      }
-    }
-    return result;
-  }
+  // After a failure "SaveList.tmp" already holds the failed job on top and
+  // every job after it, as it did while the job ran.
+  if (result.failure) return result;
   if (!result.stopped) {
     // A "SaveList.tmp" left behind would say that this batch did not finish
     // and be offered for resuming: failing to delete it must be heard.

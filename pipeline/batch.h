@@ -8,10 +8,15 @@
 
 #include "joblist/job_list.h"
 #include "pipeline/conversion.h"
+#include "platform/file_lock.h"
 
 namespace vellumark::pipeline {
 
 inline constexpr const char* kNoListMessage = "リストがありません";
+// A second batch is refused while one runs with the same application folder
+// (window or command line alike): the two would overwrite each other's list
+// files.
+inline constexpr const char* kBatchRunningMessage = "別の連続変換が実行中です";
 // Put before the text of a failure that is not one of the program's own
 // (a library's error), which then has no file name of its own.
 inline constexpr const char* kUnexpectedErrorPrefix = "予期しないエラーが発生しました: ";
@@ -35,10 +40,18 @@ struct BatchResult {
 // and the command line's single conversion, so both report alike.
 std::string JobFailureMessage(const std::string& jobLine, const std::string& detail);
 
+// The lock on the job list files, held for the length of a batch (a single
+// conversion from the command line counts as a batch of one). nullopt when
+// another batch holds it. Throws UserError naming the lock file when it
+// cannot be created.
+std::optional<platform::FileLock> TakeBatchLock(const WorkingFiles& files);
+
 // Runs the batch on `list` (jobs leave it from the top once converted).
 // `stopRequested` is asked between jobs (closing the window during a batch).
+// "SaveList.tmp" lists the jobs not yet complete at every moment, from the
+// start on, so a batch killed at any point can be taken up again from it.
 // A failing job ends the batch; the list files then stand with the failed
-// job at the top of "SaveList.tmp". The caller checks the list is not empty
+// job at the top of "SaveList.tmp". The caller holds the batch lock. The caller checks the list is not empty
 // and the size text (CheckSizeText) before calling.
 BatchResult RunBatch(joblist::JobListModel& list, const ConversionOptions& options, Conversion& conversion,
                      const WorkingFiles& files, const std::function<bool()>& stopRequested = {});

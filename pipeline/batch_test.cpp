@@ -8,6 +8,7 @@
 #include "joblist/job_list.h"
 #include "joblist/job_list_file.h"
 #include "pipeline/pipeline_test_helpers.h"
+#include "platform/error.h"
 
 namespace vellumark::pipeline {
 namespace {
@@ -48,16 +49,17 @@ class BatchTest : public FakeJobTest {
 };
 
 TEST_F(BatchTest, ThreeJobsRunTopFirstAndTheListFilesFollow) {
+  // An earlier batch was killed and left its own resume list behind.
+  joblist::SaveJobListFile(files.saveListTmpPath, {"古いジョブ"});
   RecordTmpAtEachJobStart();
   const BatchResult result = RunBatch(list, options, conversion, files);
 
   EXPECT_EQ(result.converted, 3);
   EXPECT_FALSE(result.failure.has_value());
   EXPECT_TRUE(list.jobs().empty());
-  // The first job runs before this batch writes the file; then it holds the
-  // jobs not yet finished.
-  EXPECT_EQ(tmpAtJobStart, (std::vector<std::vector<std::string>>{
-                               {"(none)"}, {jobs[1], jobs[2]}, {jobs[2]}}));
+  // From the start on it holds exactly the jobs not yet finished, the one
+  // running included, so a kill at any moment leaves a list to resume from.
+  EXPECT_EQ(tmpAtJobStart, (std::vector<std::vector<std::string>>{jobs, {jobs[1], jobs[2]}, {jobs[2]}}));
   EXPECT_FALSE(fs::exists(files.saveListTmpPath));
   EXPECT_EQ(joblist::LoadJobListFile(files.saveListPath), jobs);
   EXPECT_EQ(status.texts.back(), "Comp!");
@@ -140,6 +142,26 @@ TEST_F(BatchTest, JobsDeletedDuringTheBatchAreNotConverted) {
   EXPECT_EQ(result.converted, 2);
   EXPECT_FALSE(result.failure.has_value());
   EXPECT_FALSE(fs::exists(PartPath(docs / platform::PathFromUtf8("三.pdf"), 1)));
+}
+
+TEST_F(BatchTest, OneBatchLockAtATimePerApplicationFolder) {
+  std::optional<platform::FileLock> held = TakeBatchLock(files);
+  ASSERT_TRUE(held.has_value());
+  EXPECT_FALSE(TakeBatchLock(files).has_value());
+  // Another application folder has list files of its own.
+  fs::create_directories(temp.path() / "other-app");
+  EXPECT_TRUE(TakeBatchLock(MakeWorkingFiles(temp.path() / "other-app", files.workFolder)).has_value());
+  held.reset();
+  EXPECT_TRUE(TakeBatchLock(files).has_value());
+
+  // A lock file that cannot be made is a failure naming it, not a refusal.
+  const WorkingFiles unwritable = MakeWorkingFiles(temp.path() / "missing-app", files.workFolder);
+  try {
+    (void)TakeBatchLock(unwritable);
+    ADD_FAILURE() << "no failure";
+  } catch (const platform::UserError& error) {
+    EXPECT_EQ(error.file(), unwritable.batchLockPath);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -62,18 +63,29 @@ fs::path ApplicationFolderFor(const fs::path& programFolder) {
   return folder;
 }
 
+fs::path WorkingFolderBase() {
+  // 21: the user's Templates folder, ending in a separator, or the separator
+  // alone when it cannot be found.
+  const fs::path templates = platform::PathFromUtf8(platform::GetSpecialFolder(21));
+  const fs::path home = platform::UserHomeFolder();
+  std::error_code ec;
+  const bool missing = templates == templates.root_path() || !fs::is_directory(templates, ec);
+  // xdg-user-dirs disables a folder by pointing it at the home folder: a
+  // "pdf" folder there is the user's own, not a place to work in.
+  const bool disabled = !missing && !home.empty() && fs::equivalent(templates, home, ec);
+  if (!missing && !disabled) return templates / kWorkFolderName;
+
+  fs::path cache = platform::UserCacheFolder();
+  if (cache.empty()) cache = fs::temp_directory_path(ec);
+  return cache / kConfigFolderName;
+}
+
 WorkingFiles MakeWorkingFiles(const fs::path& applicationFolder, const fs::path& workFolder) {
   WorkingFiles files;
-  if (workFolder.empty()) {
-    // 21: the user's Templates folder (ends in a separator, or is the
-    // separator alone when it cannot be found).
-    files.workFolder = platform::PathFromUtf8(platform::GetSpecialFolder(21)) / kWorkFolderName;
-  } else {
-    files.workFolder = workFolder;
-  }
-  // The trailing separator makes the last component a folder to create. A
-  // failure is not reported here: it shows when "Default.pdf" is written.
-  platform::MakeSureDirectoryPathExists(platform::AddTrailingBackslash(platform::PathToUtf8(files.workFolder)));
+  files.workFolder = workFolder;
+  // A failure is not reported here: it shows when "Default.pdf" is written.
+  std::error_code ec;
+  fs::create_directories(files.workFolder, ec);
 
   files.defaultPdfPath = files.workFolder / kDefaultPdfName;
   files.defaul2PdfPath = files.workFolder / kDefaul2PdfName;
@@ -82,26 +94,47 @@ WorkingFiles MakeWorkingFiles(const fs::path& applicationFolder, const fs::path&
   files.saveListPath = applicationFolder / kSaveListName;
   files.saveListTmpPath = applicationFolder / kSaveListTmpName;
   files.settingsPath = applicationFolder / kSettingsName;
+  files.batchLockPath = applicationFolder / kBatchLockName;
   return files;
+}
+
+bool IsOwnWorkingFileName(const std::string& name) {
+  for (const char* own : {kDefaultPdfName, kDefaul2PdfName, kTempPdfName, kDefQPdfName}) {
+    const std::string_view ownName(own);
+    if (name == ownName) return true;
+    // The temporary of an atomic write of that file: its name and a suffix.
+    if (name.size() > ownName.size() + 1 && name.compare(0, ownName.size(), ownName) == 0 &&
+        name[ownName.size()] == '.' && name.find("tmp", ownName.size()) != std::string::npos) {
+      return true;
+    }
+  }
+  // Temporaries named by the program alone, not after the file they become.
+  constexpr std::string_view kTmpSuffix = ".tmp";
+  return name.find("vellumark") != std::string::npos && name.size() > kTmpSuffix.size() &&
+         name.compare(name.size() - kTmpSuffix.size(), kTmpSuffix.size(), kTmpSuffix) == 0;
 }
 
 void KillPDF(const WorkingFiles& files) {
   // Nothing here may stop the caller: the clean-up runs after failed jobs
   // too. A file still held open elsewhere stays and the next call retries.
+  // Only the program's own files go: whatever else lies in the folder was
+  // put there by someone else and is not ours to delete.
   std::error_code ec;
   std::vector<fs::path> doomed;
   fs::directory_iterator it(files.workFolder, ec);
   if (ec) return;
   // The listing is taken first and the deletions follow, so deleting cannot
-  // disturb the walk; the folder holds a handful of files.
-  for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+  // disturb the walk. A working folder holds a handful of files; the bound
+  // only guards against a folder that is not what it should be.
+  constexpr int kMaxEntries = 10000;
+  int seen = 0;
+  for (const fs::directory_iterator end; it != end && seen < kMaxEntries; it.increment(ec), ++seen) {
     if (ec) break;
-    std::string extension = it->path().extension().string();
-    for (char& c : extension) {
-      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
     std::error_code typeError;
-    if (extension == ".pdf" && it->is_regular_file(typeError)) doomed.push_back(it->path());
+    if (it->is_regular_file(typeError) && !it->is_symlink(typeError) &&
+        IsOwnWorkingFileName(platform::PathToUtf8(it->path().filename()))) {
+      doomed.push_back(it->path());
+    }
   }
   for (const fs::path& path : doomed) {
     std::error_code removeError;

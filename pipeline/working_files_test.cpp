@@ -20,18 +20,25 @@ using testsupport::ReadBytes;
 using testsupport::TempFolder;
 using testsupport::WriteBytes;
 
-TEST(WorkingFilesTest, KillPdfDeletesEveryPdfWhateverItsCaseAndNothingElse) {
+TEST(WorkingFilesTest, KillPdfDeletesTheConversionsOwnFilesAndNothingElse) {
   TempFolder temp;
   const WorkingFiles files = MakeWorkingFiles(temp.path() / "app", temp.path() / "work");
-  for (const char* name : {"Default.pdf", "Defaul2.pdf", "temp.pdf", "defQ.PDF", "other.Pdf", "keep.txt", "pdf"}) {
-    WriteBytes(files.workFolder / name, "x");
-  }
-  fs::create_directories(files.workFolder / "sub.pdf");
+  const std::vector<std::string> own = {"Default.pdf", "Defaul2.pdf", "temp.pdf", "defQ.PDF",
+                                        "Default.pdf.vellumark-123-4.tmp", "defQ.PDF.tmp-4711",
+                                        "temp.pdf.vellumark-copy.tmp"};
+  const std::vector<std::string> foreign = {"other.Pdf", "report.pdf", "DEFAULT.PDF", "Default.pdf.bak",
+                                            "keep.txt", "pdf", "報告書.pdf"};
+  for (const auto& name : own) WriteBytes(files.workFolder / platform::PathFromUtf8(name), "x");
+  for (const auto& name : foreign) WriteBytes(files.workFolder / platform::PathFromUtf8(name), "x");
+  fs::create_directories(files.workFolder / "temp.pdf.vellumark-dir.tmp");
   KillPDF(files);
   std::vector<std::string> left;
-  for (const auto& e : fs::directory_iterator(files.workFolder)) left.push_back(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(files.workFolder)) left.push_back(platform::PathToUtf8(e.path().filename()));
   std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{"keep.txt", "pdf", "sub.pdf"}));
+  std::vector<std::string> expected = foreign;
+  expected.push_back("temp.pdf.vellumark-dir.tmp");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
 
   // A missing working folder is nothing to report.
   fs::remove_all(files.workFolder);

@@ -196,4 +196,28 @@ std::filesystem::path ProgramFolder() {
 #endif
 }
 
+std::filesystem::path UserHomeFolder() {
+#ifdef _WIN32
+  if (const wchar_t* profile = _wgetenv(L"USERPROFILE"); profile != nullptr && profile[0] != L'\0') return profile;
+  return {};
+#else
+  const std::string home = HomeFolder();
+  if (home.empty()) return {};
+  return PathFromUtf8(home);
+#endif
+}
+
+std::filesystem::path UserCacheFolder() {
+#ifdef _WIN32
+  if (const wchar_t* local = _wgetenv(L"LOCALAPPDATA"); local != nullptr && local[0] != L'\0') return local;
+  return {};
+#else
+  // A relative $XDG_CACHE_HOME is to be ignored, like an unset one.
+  if (const char* env = std::getenv("XDG_CACHE_HOME"); env != nullptr && env[0] == '/') return PathFromUtf8(env);
+  const std::string home = HomeFolder();
+  if (home.empty()) return {};
+  return PathFromUtf8(home) / ".cache";
+#endif
+}
+
 }  // namespace vellumark::platform

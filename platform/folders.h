@@ -33,4 +33,13 @@ std::string PathToUtf8(const std::filesystem::path& path);
 // The folder that holds the running program (no trailing separator).
 std::filesystem::path ProgramFolder();
 
+// The user's home folder ($HOME, else the password database; %USERPROFILE% on
+// Windows). Empty when it cannot be determined.
+std::filesystem::path UserHomeFolder();
+
+// The folder for the user's disposable files: $XDG_CACHE_HOME when it is
+// absolute, else ~/.cache (%LOCALAPPDATA% on Windows). Empty when it cannot be
+// determined.
+std::filesystem::path UserCacheFolder();
+
 }  // namespace vellumark::platform

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/env_override.h"
 #include "tests/support/temp_folder.h"
 
 namespace vellumark::platform {
@@ -13,35 +14,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using testsupport::EnvOverride;
 using testsupport::TempFolder;
 using testsupport::WriteBytes;
 
 // The folder as the UTF-8 text the functions under test take and give.
 std::string Text(const TempFolder& folder) { return PathToUtf8(folder.path()); }
-
-// Sets an environment variable for one test and restores it afterwards.
-class EnvOverride {
- public:
-  EnvOverride(const char* name, const std::optional<std::string>& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value) {
-      setenv(name, value->c_str(), 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~EnvOverride() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 TEST(AddTrailingBackslash, EnsuresExactlyOneFinalSeparator) {
   const std::pair<std::string, std::string> cases[] = {
