@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "bookmarks/heading_numbers.h"
 #include "bookmarks/page_lines.h"
 #include "bookmarks/texts.h"
 #include "platform/narrow.h"
@@ -25,21 +26,41 @@ std::u32string TrimSpaces(const std::u32string& text) {
   return text.substr(first, last - first + 1);
 }
 
-// The character at a 1-based position, or 0 where the position lies outside
-// the text: the line and its narrowed form can differ in length (ｶﾞ), and a
-// position rule must then simply not match.
-char32_t CharAt(const std::u32string& text, std::size_t position) {
-  return position >= 1 && position <= text.size() ? text[position - 1] : 0;
+// One character in its narrowed form, for the number tests on a title whose
+// own characters must stay: １ reads 1, ． reads ., the ideographic space a
+// space. Narrowing a single character gives one character, except a voiced
+// katakana, which gives its base (ガ reads ｶ) and is no digit either way.
+char32_t NarrowOne(char32_t c) {
+  const std::u32string narrowed = platform::Narrow(std::u32string(1, c));
+  return narrowed.empty() ? c : narrowed.front();
 }
 
-// Makes sure the first `marker` of the title is followed by an ideographic
-// space, so "第1章総則" reads "第1章　総則". A marker that ends the title is
-// followed by nothing, which is not the space either, so it gets one too:
-// titles written by earlier versions look the same and users compare them.
+// Where the leader between title and page number begins: the delimiter
+// written twice in a row. Typesetting systems space their leader dots
+// ("． ． ． ．"), and a contents page after the first keeps its spaces, so
+// spaces may stand between the two. npos when there is no leader.
+std::size_t FindLeader(const std::u32string& text, const std::u32string& delimiter) {
+  // Each round moves `at` on by at least one character.
+  for (auto at = text.find(delimiter); at != std::u32string::npos; at = text.find(delimiter, at + 1)) {
+    std::size_t next = at + delimiter.size();
+    while (next < text.size() && IsGroupSpace(text[next])) ++next;
+    if (text.compare(next, delimiter.size(), delimiter) == 0) return at;
+  }
+  return std::u32string::npos;
+}
+
+// Makes sure the first `marker` that ends a heading-number group is followed
+// by an ideographic space, so "第1章総則" reads "第1章　総則". A marker inside
+// a word ("調節池") gets none. A marker that ends the title is followed by
+// nothing, which is not the space either, so it gets one too: titles written
+// by earlier versions look the same and users compare them.
 void SpaceAfterMarker(std::u32string& title, char32_t marker) {
-  const auto at = title.find(marker);
-  if (at == std::u32string::npos) return;
-  if (at + 1 >= title.size() || title[at + 1] != kIdeographicSpace) title.insert(at + 1, 1, kIdeographicSpace);
+  for (const auto& group : MarkerGroups(title)) {
+    if (group.unit != marker) continue;
+    const std::size_t after = group.unitAt + 1;
+    if (after >= title.size() || title[after] != kIdeographicSpace) title.insert(after, 1, kIdeographicSpace);
+    return;
+  }
 }
 
 std::string WithoutSpaces(const std::string& text) {
@@ -99,19 +120,27 @@ void RepSiori(std::string& line, int& level, int& page, const std::string& delim
   // The leader between title and page is the delimiter written at least
   // twice; a single one may belong to the title. No delimiter, no leader.
   if (delimiter.empty()) return;
-  const std::u32string leader = platform::ToU32(delimiter + delimiter);
-  const auto leaderAt = text.find(leader);
+  const auto leaderAt = FindLeader(text, platform::ToU32(delimiter));
   if (leaderAt == std::u32string::npos) return;
   std::u32string title = TrimSpaces(text.substr(0, leaderAt));
+  // Spaces around a spaced leader belong to the leader, not to the title.
+  while (!title.empty() && title.back() == kIdeographicSpace) title.pop_back();
 
   // Separate a leading heading number from the title with an ideographic
-  // space ("1.1目的" → "1.1　目的"). A number starts with 1–9; the walk goes
-  // on over full stops of the title and digits of the narrowed line at the
-  // same position, so full-width digits count as digits.
-  if (IsDigit(n.front()) && n.front() != U'0') {
-    for (std::size_t position = 2; position <= title.size(); ++position) {
-      if (title[position - 1] == U'.' || IsDigit(CharAt(n, position))) continue;
-      title.insert(position - 1, 1, kIdeographicSpace);
+  // space ("1.1目的" → "1.1　目的"). A number starts with 1–9 and goes on
+  // over digits and full stops, both tested narrowed, so "１．１業務目的"
+  // reads as the number １．１ and keeps its full-width characters. A number
+  // directly followed by its marker ("1章総則") is one heading-number group
+  // and is not split; the marker gets its space below.
+  if (!title.empty() && IsDigit(NarrowOne(title.front())) && NarrowOne(title.front()) != U'0') {
+    bool dotted = false;
+    for (std::size_t k = 1; k < title.size(); ++k) {
+      const char32_t c = NarrowOne(title[k]);
+      if (c == U'.' || IsDigit(c)) {
+        dotted = dotted || c == U'.';
+        continue;
+      }
+      if (dotted || MarkerLevel(title[k]) < 0) title.insert(k, 1, kIdeographicSpace);
       break;
     }
   }
@@ -119,16 +148,19 @@ void RepSiori(std::string& line, int& level, int& page, const std::string& delim
   std::replace(title.begin(), title.end(), U' ', kIdeographicSpace);
 
   // The number of full stops in the heading number gives the depth:
-  // 1.2 a section, 1.2.3 an item.
-  const auto spaceAt = title.find(kIdeographicSpace);
-  if (spaceAt != std::u32string::npos && title.find(U'.') != std::u32string::npos) {
-    level = static_cast<int>(std::count(title.begin(), title.begin() + static_cast<std::ptrdiff_t>(spaceAt), U'.'));
+  // 1.2 a section, 1.2.3 an item; １．２ counts as 1.2.
+  const std::u32string narrowed = platform::Narrow(title);
+  const auto spaceAt = narrowed.find(U' ');
+  if (spaceAt != std::u32string::npos && narrowed.find(U'.') != std::u32string::npos) {
+    level = static_cast<int>(
+        std::count(narrowed.begin(), narrowed.begin() + static_cast<std::ptrdiff_t>(spaceAt), U'.'));
   }
-  // The markers win over the number, the smallest unit last: a line with 項
-  // is an item even when it also names its chapter.
-  if (title.find(kChapter) != std::u32string::npos) level = 0;
-  if (title.find(kSection) != std::u32string::npos) level = 1;
-  if (title.find(kItem) != std::u32string::npos) level = 2;
+  // A heading-number group wins over the dotted number, the smallest unit
+  // named by a group last: a line with 第2項 is an item even when it also
+  // names its chapter. Markers inside words ("1.1　検討項目") do not count.
+  int markerLevel = -1;
+  for (const auto& group : MarkerGroups(title)) markerLevel = std::max(markerLevel, MarkerLevel(group.unit));
+  if (markerLevel >= 0) level = markerLevel;
 
   SpaceAfterMarker(title, kChapter);
   SpaceAfterMarker(title, kSection);
@@ -144,7 +176,7 @@ int ReadContentsPage(const acrobat::PageTextSource& doc, HeadingList& list, cons
   bool stop = false;
   int i = 0;
   for (; i <= lastPage; ++i) {
-    std::string text = doc.ReadPageText(i);
+    std::string text = ReadHeadingPageText(doc, i);
     // Until the contents are found, a page is searched with its spaces taken
     // out, so "目　次" and "目 次" are found too; the page where they are found
     // is read in that form as well, later pages as they are.

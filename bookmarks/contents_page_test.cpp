@@ -71,6 +71,32 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"NoPageNumber", "第1章総則･････", kDot, -1, "", 0},
         LineCase{"NumberWithoutFullStopOrMarker", "1総則･････5", kDot, -1, "", 0},
         LineCase{"NumberStartingWithZeroGetsNoSpace", "0.1概要･･････2", kDot, -1, "", 0},
+        // 章, 節 and 項 in ordinary words are no markers; no space goes in.
+        LineCase{"GeneralMattersStaySection", "1.1一般事項･････3", kDot, 1, "1.1　一般事項", 3},
+        LineCase{"WritingStylesStaySection", "3.1文章の書き方･････12", kDot, 1, "3.1　文章の書き方", 12},
+        LineCase{"StudyItemsStaySection", "1.1　検討項目･････････2", kDot, 1, "1.1　　検討項目", 2},
+        LineCase{"SeasonsStaySection", "2.3季節変動･････9", kDot, 1, "2.3　季節変動", 9},
+        LineCase{"DetentionPondIsOneWord", "第2章調節池･････20", kDot, 0, "第2章　調節池", 20},
+        // The last digits of a dotted number are no group, even with the
+        // spaces taken out.
+        LineCase{"DottedNumberBeforeItem", "4.1項目別集計･････8", kDot, 1, "4.1　項目別集計", 8},
+        LineCase{"KanjiNumeralWithoutOrdinal", "十項目の評価･････5", kDot, -1, "", 0},
+        // Groups in every form: bare Arabic number at the start, spaces
+        // between the pieces, kanji and full-width numbers.
+        LineCase{"BareNumberChapter", "1章総則･････5", kDot, 0, "1章　総則", 5},
+        LineCase{"BareFullWidthSection", "２節設計条件･････7", kDot, 1, "２節　設計条件", 7},
+        LineCase{"SpacedGroup", "第 2 節 構造 ･････ 21", kDot, 1, "第　2　節　構造", 21},
+        LineCase{"KanjiItem", "第三項詳細･････4", kDot, 2, "第三項詳細", 4},
+        LineCase{"FullWidthChapter", "第１２章文章の書き方･････30", kDot, 0, "第１２章　文章の書き方", 30},
+        LineCase{"GroupAfterDottedNumberWins", "2.1第3項調節池の容量･････6", kDot, 2, "2.1　第3項調節池の容量", 6},
+        // Full-width heading numbers read as their narrowed form.
+        LineCase{"FullWidthSection", "１．１業務目的･････5", kDot, 1, "１．１　業務目的", 5},
+        LineCase{"FullWidthSectionWithItsSpace", "１．１　業務目的･････5", kDot, 1, "１．１　　業務目的", 5},
+        LineCase{"FullWidthItem", "２．１．３設計荷重･････１４", kDot, 2, "２．１．３　設計荷重", 14},
+        // Spaced leaders, as typesetting systems set them.
+        LineCase{"SpacedLeader", "1.1　検討項目　．　．　．　．　5", "．", 1, "1.1　　検討項目", 5},
+        LineCase{"HalfWidthSpacedLeader", "第1章 総則 ･ ･ ･ ･ ･ 1", kDot, 0, "第1章　総則", 1},
+        LineCase{"SpacedSingleDelimiterIsNoLeader", "第1章 総則 ･ 付録 1", kDot, -1, "", 0},
         LineCase{"EmptyLine", "", kDot, -1, "", 0},
         LineCase{"OnlySpaces", "        ", kDot, -1, "", 0}),
     [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });

@@ -83,12 +83,37 @@ INSTANTIATE_TEST_SUITE_P(
                  {{"第一章 総則", "1.1 目的", "第十二章 付録", "12.1 資料", "第二十一章 索引", "21.3 用語"}},
                  {"第一章 総則\t1", "\t1.1 目的\t1", "第十二章 付録\t1", "\t12.1 資料\t1", "第二十一章 索引\t1",
                   "\t21.3 用語\t1"}},
-        // 第3編第1章 keeps its chapter entry but gives no number: the prefix
-        // of the chapter before must not live on, nor may 3. or 1. take over.
-        ScanCase{"ChapterWithoutANumberClearsThePrefix",
-                 {{"第2章 設計", "2.1 条件", "第3編第1章 概要", "2.2 構造", "3.1 概要", "1.1 目的", "第4章 施工",
-                   "4.1 工程"}},
-                 {"第2章 設計\t1", "\t2.1 条件\t1", "第3編第1章 概要\t1", "第4章 施工\t1", "\t4.1 工程\t1"}},
+        // Heading-number groups stand one after another at the start of the
+        // line; the chapter's own group gives the number that numbered lines
+        // continue, so under 第3編第1章 "1.1" is a section and "2.2" nothing.
+        ScanCase{"VolumeGroupBeforeTheChapterGroup",
+                 {{"第2章 設計", "2.1 条件", "第3編第1章 概要", "2.2 構造", "1.1 目的", "第4章 施工", "4.1 工程"}},
+                 {"第2章 設計\t1", "\t2.1 条件\t1", "第3編第1章 概要\t1", "\t1.1 目的\t1", "第4章 施工\t1",
+                  "\t4.1 工程\t1"}},
+        // 章, 節 and 項 inside ordinary words are no markers: only the groups
+        // at the start of the line count.
+        ScanCase{"MarkersInsideWordsAfterTheChapterGroup",
+                 {{"第2章 調節池", "2.1　一般事項", "2.2 検討項目", "第3章　文章の書き方", "第4章 季節変動の検討",
+                   "第5章 項目別集計", "第6章　節水計画"}},
+                 {"第2章 調節池\t1", "\t2.1　一般事項\t1", "\t2.2 検討項目\t1", "第3章　文章の書き方\t1",
+                  "第4章 季節変動の検討\t1", "第5章 項目別集計\t1", "第6章　節水計画\t1"}},
+        ScanCase{"GroupsInEveryWrittenForm",
+                 {{"第三項 検討項目", "第１２章　一般事項", "１２．１　業務目的", "第 2 節 調節池", "第　十　章 結論",
+                   "10.1 まとめ"}},
+                 {"\t\t第三項 検討項目\t1", "第１２章　一般事項\t1", "\t１２．１　業務目的\t1",
+                  "\t第 2 節 調節池\t1", "第　十　章 結論\t1", "\t10.1 まとめ\t1"}},
+        // 第 without a heading number in front of a marker is a word: 第三者,
+        // 第A章, a dotted number, a counter other than 章, 節 or 項.
+        ScanCase{"OrdinalWithoutAMarkerGroup",
+                 {{"第1章 総則", "第三者委員会の意見", "第A章 付録", "第1.2節 構成", "第2回 打合せ記録",
+                   "第十十章 誤記", "1.1 目的"}},
+                 {"第1章 総則\t1", "\t1.1 目的\t1"}},
+        // Producers map kanji to radicals (⽬ U+2F6C, ⻑ U+2ED1) and
+        // compatibility ideographs (U+FA19); titles carry the unified ones.
+        // 﨑 (U+FA11) is a unified ideograph of its own and stays.
+        ScanCase{"LookAlikeIdeographsAreUnified",
+                 {{"第1章　業務\u2F6C的", "1.1　\u2ED1期計画", "第2章　\uFA19奈川県\uFA11地区"}},
+                 {"第1章　業務目的\t1", "\t1.1　長期計画\t1", "第2章　神奈川県\uFA11地区\t1"}},
         ScanCase{"NewChapterReplacesThePrefix",
                  {{"第1章 総則", "1.1 目的"}, {"第2章 設計", "1.2 範囲", "2.1 条件"}},
                  {"第1章 総則\t1", "\t1.1 目的\t1", "第2章 設計\t2", "\t2.1 条件\t2"}},

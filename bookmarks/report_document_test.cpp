@@ -110,5 +110,57 @@ TEST(ReportDocumentTest, SplitIntoTwoParts) {
             "第2章　設計条件@0{2.1　設計基準@0{2.1.2　設計荷重@0} | 2.2　構造形式@1} | 第3章　数量計算@2");
 }
 
+// A report as a typesetting system writes it: kanji extracted as radical
+// look-alikes (⽬ for 目, ⻑ for 長), full-width heading numbers, spaced
+// leaders on the second contents page, and titles full of the words that
+// hold 章, 節 and 項 (一般事項, 検討項目, 調節池, 季節, 項目別集計).
+std::vector<FakePage> TypesetReportPages() {
+  return MakePages(
+      "T", 8, 1000,
+      {
+          PageText({"令和６年度", "○○地区調節池詳細設計業務", "報告書"}),
+          PageText({"\u2F6C　　次", "第1章　一般事項．．．．．．．．．．1", "１．１　業務\u2F6C的．．．．．．．1",
+                    "１．２　検討項目．．．．．．．2", "第2章　調節池の設計．．．．．．3"}),
+          PageText({"2.1　季節別の流入量　．　．　．　．　3", "2.1.1 \u2ED1期流出解析 ． ． ． ． 4",
+                    "第3章 数量計算 ． ． ． ． 5", "3.1 項目別集計 ． ． ． ． 5", "END"}),
+          PageText({"第1章　一般事項", "１．１　業務\u2F6C的", "本業務は、○○地区の調節池について設計を行う。", "- 1 -"}),
+          PageText({"１．２　検討項目", "本業務の検討項目は次のとおりである。", "- 2 -"}),
+          PageText({"第2章　調節池の設計", "2.1　季節別の流入量", "- 3 -"}),
+          PageText({"2.1.1 \u2ED1期流出解析", "- 4 -"}),
+          PageText({"第3章 数量計算", "3.1 項目別集計", "- 5 -"}),
+      });
+}
+
+TEST(ReportDocumentTest, TypesetReportScanningEveryPage) {
+  FakeEngine engine;
+  FakeDocument doc(engine, TypesetReportPages());
+  HeadingList list;
+  platform::NullStatusSink status;
+  ScanHeadings(doc, list, status);
+
+  EXPECT_EQ(list.entries(),
+            (std::vector<std::string>{"第1章　一般事項\t4", "\t１．１　業務目的\t4", "\t１．２　検討項目\t5",
+                                      "第2章　調節池の設計\t6", "\t2.1　季節別の流入量\t6",
+                                      "\t\t2.1.1 長期流出解析\t7", "第3章 数量計算\t8", "\t3.1 項目別集計\t8"}));
+}
+
+TEST(ReportDocumentTest, TypesetReportReadingTheContentsPages) {
+  FakeEngine engine;
+  FakeDocument doc(engine, TypesetReportPages());
+  HeadingList list;
+  platform::NullStatusSink status;
+  const int frontPageCount = ReadContentsPage(doc, list, "．", status);
+
+  // The contents word is found in "⽬　　次"; every entry keeps its level.
+  // The second contents page keeps its spaces, so a space is put in front of
+  // the one after the number, as on any continuation page.
+  EXPECT_EQ(frontPageCount, 3);
+  BuildBookmarks(doc, 0, frontPageCount, list, false, status);
+  EXPECT_EQ(Outline(doc),
+            "表紙@0 | 第1章　一般事項@3{１．１　業務目的@3 | １．２　検討項目@4} | "
+            "第2章　調節池の設計@5{2.1　　季節別の流入量@5{2.1.1　　長期流出解析@6}} | "
+            "第3章　数量計算@7{3.1　　項目別集計@7}");
+}
+
 }  // namespace
 }  // namespace vellumark::bookmarks
