@@ -19,10 +19,14 @@ constexpr int kMaxPageDigits = 6;
 
 bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
 
+// Both kinds of space: a contents page after the first keeps its indents,
+// and an entry indented with ideographic spaces ("　1.1　目的 ･･･ 3") must
+// still start with its number, or it would read as a chapter.
 std::u32string TrimSpaces(const std::u32string& text) {
-  const auto first = text.find_first_not_of(U' ');
+  static constexpr std::u32string_view kSpaces = U" \u3000";
+  const auto first = text.find_first_not_of(kSpaces);
   if (first == std::u32string::npos) return {};
-  const auto last = text.find_last_not_of(U' ');
+  const auto last = text.find_last_not_of(kSpaces);
   return text.substr(first, last - first + 1);
 }
 

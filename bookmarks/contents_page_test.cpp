@@ -52,6 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"DeeperLevelIsNoEntryButParses", "1.2.3.4詳細･･････9", kDot, 3, "1.2.3.4　詳細", 9},
         // A space is put in front of the existing one before spaces widen.
         LineCase{"SpacesOfAContinuationPage", "  1.1 目的 ･････ 3  ", kDot, 1, "1.1　　目的", 3},
+        LineCase{"IdeographicIndentOfAContinuationPage", "　　1.1　目的 ･････ 3", kDot, 1, "1.1　　目的", 3},
         LineCase{"TwoDigitNumberAndPage", "10.1概要･･････12", kDot, 1, "10.1　概要", 12},
         LineCase{"ExistingIdeographicSpaceAfterChapterKept", "第2章　設計条件･････15", kDot, 0, "第2章　設計条件",
                  15},
