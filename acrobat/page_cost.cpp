@@ -26,8 +26,10 @@ namespace {
 // megabytes), far below what would endanger the process.
 constexpr long long kMaxDecodedBytesPerPage = 64LL << 20;
 constexpr long long kMaxDecodedBytesPerFile = 512LL << 20;
-// poppler runs a few million operators a second; a page is given seconds.
+// poppler runs some six million operators a second through text and
+// thumbnail together: a page is given a few seconds, a file under a minute.
 constexpr long long kMaxOperatorsPerPage = 20'000'000;
+constexpr long long kMaxOperatorsPerFile = 150'000'000;
 // poppler keeps a graphics state of several kilobytes for each level.
 constexpr long long kMaxSaveDepth = 10'000;
 // poppler gives up on forms nested deeper than this itself.
@@ -129,6 +131,8 @@ class PageMeasure {
         for (auto& form : forms) Charge(cost, 0, Form(form, resources, 1));
       }
     }
+    file_.operators_ = Add(file_.operators_, cost.operators);
+    if (file_.operators_ > kMaxOperatorsPerFile) TooComplex();
     return PageCost{cost.imagePixels};
   }
 

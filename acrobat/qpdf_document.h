@@ -104,6 +104,7 @@ class LoadedFile {
   std::map<QPDFObjGen, ContentCost> formCosts_;
   std::map<QPDFObjGen, ContentCost> fontCosts_;
   long long decodedBytes_ = 0;
+  long long operators_ = 0;  // of every page measured
 };
 
 class RealDocument;

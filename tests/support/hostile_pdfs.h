@@ -235,6 +235,23 @@ struct HostilePdfs {
     doc.Write(file);
   }
 
+  // Ten pages, each drawing one form of three thousand operators six
+  // thousand times: every page alone is within reason, the file is not.
+  static void ManyPagesOfHeavyDrawing(const std::filesystem::path& file) {
+    CraftedPdf doc;
+    std::string lines;
+    for (int k = 0; k < 1000; ++k) lines += "0 0 m 10 10 l S\n";
+    auto form = QPDFObjectHandle::newStream(&doc.pdf(), lines);
+    form.getDict().replaceKey("/Subtype", QPDFObjectHandle::newName("/Form"));
+    form.getDict().replaceKey("/BBox", QPDFObjectHandle::parse("[0 0 100 100]"));
+    std::string draws;
+    for (int k = 0; k < 6000; ++k) draws += "/X Do\n";
+    for (int page = 0; page < 10; ++page) {
+      doc.AddPage(draws).getKey("/Resources").replaceKey("/XObject", QPDFObjectHandle::newDictionary({{"/X", form}}));
+    }
+    doc.Write(file);
+  }
+
  private:
   static QPDFObjectHandle Item(CraftedPdf& doc, const std::string& title, QPDFObjectHandle page) {
     auto item = doc.pdf().makeIndirectObject(QPDFObjectHandle::newDictionary());
