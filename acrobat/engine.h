@@ -42,6 +42,13 @@ class Bookmark {
   virtual std::string title() const = 0;
 };
 
+// A page left without a thumbnail because drawing it would cost more time
+// or memory than the engine allows.
+struct SkippedThumbnail {
+  std::filesystem::path file;  // the file the page was read from
+  int filePage = 0;            // its page number there, from 1
+};
+
 class Document : public PageTextSource {
  public:
   // Copies `count` pages of `source` starting at `firstSourcePage` behind
@@ -59,7 +66,9 @@ class Document : public PageTextSource {
   // Page index, zoom in percent, view mode: the saved file's opening state.
   virtual void SetOpenInfo(int page, int zoom, int viewMode) = 0;
   virtual void DeleteThumbs(int first, int last) = 0;
-  virtual void CreateThumbs(int first, int last) = 0;
+  // Embeds thumbnails for first..last. Returns the pages that got none
+  // (they keep what they had); the rest of the range is done all the same.
+  virtual std::vector<SkippedThumbnail> CreateThumbs(int first, int last) = 0;
   virtual Bookmark& BookmarkRoot() = 0;
   virtual void Close() = 0;
   // A number of bytes a full save of the document as it stands is certain

@@ -1,11 +1,15 @@
 // Reading a PDF file into memory and into QPDF, with every failure turned
 // into a PdfError a user can act on.
 #include <qpdf/QPDFExc.hh>
-#include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <new>
 #include <set>
 #include <system_error>
 
@@ -21,18 +25,39 @@ namespace {
 // and QPDF's recovery would otherwise report it as merely damaged.
 constexpr std::size_t kHeaderWindow = 1024;
 
+// Closes the descriptor on every way out.
+struct FileDescriptor {
+  int fd = -1;
+  ~FileDescriptor() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
 std::string ReadWholeFile(const std::filesystem::path& path) {
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec) || ec) throw PdfError(path, kFileNotFound);
-  if (std::filesystem::is_directory(path, ec)) throw PdfError(path, kNotPdf);
-  const auto size = std::filesystem::file_size(path, ec);
-  std::ifstream in(path, std::ios::binary);
-  if (ec || !in) throw PdfError(path, kFileUnreadable);
-  // One read of the known size: a source of tens of megabytes is read
-  // at disk speed, not character by character.
-  std::string bytes(static_cast<std::size_t>(size), '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (static_cast<std::uintmax_t>(in.gcount()) != size) throw PdfError(path, kFileUnreadable);
+  // Only a regular file is read: a FIFO named x.pdf would block the open
+  // and the read for ever, a device would never end. Checked before the
+  // open, and again on the open descriptor (opened without blocking) in
+  // case the name was swapped in between.
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) {
+    throw PdfError(path, errno == ENOENT || errno == ENOTDIR ? kFileNotFound : kFileUnreadable);
+  }
+  if (S_ISDIR(info.st_mode)) throw PdfError(path, kNotPdf);
+  if (!S_ISREG(info.st_mode)) throw PdfError(path, kNotRegularFile);
+  FileDescriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+  if (file.fd < 0) throw PdfError(path, kFileUnreadable);
+  if (::fstat(file.fd, &info) != 0) throw PdfError(path, kFileUnreadable);
+  if (!S_ISREG(info.st_mode)) throw PdfError(path, kNotRegularFile);
+  // One read loop over the known size: a source of tens of megabytes is
+  // read at disk speed, not character by character.
+  std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const auto got = ::read(file.fd, bytes.data() + done, bytes.size() - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) throw PdfError(path, kFileUnreadable);  // an error, or the file shrank
+    done += static_cast<std::size_t>(got);
+  }
   return bytes;
 }
 
@@ -58,6 +83,8 @@ std::shared_ptr<LoadedFile> LoadedFile::Load(const std::filesystem::path& path) 
     throw PdfError(path, kDamaged);
   } catch (const PdfError&) {
     throw;
+  } catch (const std::bad_alloc&) {
+    throw PdfError(path, kTooComplex);
   } catch (const std::exception&) {
     throw PdfError(path, kDamaged);
   }
@@ -73,6 +100,7 @@ void LoadedFile::ReadStructure() {
   qpdf_->pushInheritedAttributesToPage();
   pages_ = qpdf_->getAllPages();
   textCache_.assign(pages_.size(), std::nullopt);
+  costs_.assign(pages_.size(), std::nullopt);
   version_ = qpdf_->getPDFVersion();
   NormaliseLinks();
 }
@@ -92,7 +120,7 @@ const std::vector<PageLink>& LoadedFile::LinksOf(int pageIndex) const {
 void LoadedFile::NormaliseLinks() {
   std::map<QPDFObjGen, int> indexOf;
   for (std::size_t i = 0; i < pages_.size(); ++i) indexOf.emplace(pages_[i].getObjGen(), static_cast<int>(i));
-  QPDFOutlineDocumentHelper names(*qpdf_);
+  NamedDestinations names(*qpdf_);
 
   for (std::size_t i = 0; i < pages_.size(); ++i) {
     auto annots = pages_[i].getKey("/Annots");
@@ -109,7 +137,7 @@ void LoadedFile::NormaliseLinks() {
         dest = action.getKey("/D");
         fromAction = true;
       }
-      if (dest.isName() || dest.isString()) dest = names.resolveNamedDest(dest);
+      if (dest.isName() || dest.isString()) dest = names.Resolve(dest);
       if (dest.isDictionary()) dest = dest.getKey("/D");
       if (!dest.isArray() || dest.getArrayNItems() < 1) continue;
       auto target = dest.getArrayItem(0);
@@ -148,6 +176,8 @@ void LoadedFile::PrepareForCopy() {
     note(resources.getKey("/Font"));
   }
   if (!shared) return;
+  // Pruning parses the content streams; their cost is measured first.
+  for (std::size_t i = 0; i < pages_.size(); ++i) CostOf(static_cast<int>(i));
   for (auto& page : pages_) {
     try {
       QPDFPageObjectHelper(page).removeUnreferencedResources();
@@ -160,6 +190,18 @@ void LoadedFile::PrepareForCopy() {
 
 void LoadedFile::UsePopplerRepair() {
   if (popplerUsesRepair_) return;
+  // QPDF writes the page tree as it found it, and a /Count that lies
+  // (a thousand million for two pages) would leave poppler lost again. The
+  // rewrite gets a flat tree of the pages QPDF found instead; the pages
+  // already carry what they inherited, and every save flattens the tree
+  // the same way.
+  if (auto pagesRoot = qpdf_->getRoot().getKey("/Pages"); pagesRoot.isDictionary()) {
+    for (auto& page : pages_) page.replaceKey("/Parent", pagesRoot);
+    pagesRoot.replaceKey("/Kids", QPDFObjectHandle::newArray(pages_));
+    pagesRoot.replaceKey("/Count", QPDFObjectHandle::newInteger(static_cast<long long>(pages_.size())));
+    pagesRoot.removeKey("/Parent");
+    qpdf_->updateAllPagesCache();
+  }
   QPDFWriter writer(*qpdf_);
   writer.setOutputMemory();
   writer.setPreserveEncryption(false);

@@ -19,10 +19,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <functional>
 #include <limits>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -36,6 +38,24 @@ namespace {
 // Thumbnails are an eighth of the page at 72 dpi: A4 (595 x 842 points)
 // gives about 74 x 105 pixels, the size viewers show in their page panel.
 constexpr double kThumbnailDpi = 72.0 / 8.0;
+// The longest edge a thumbnail may have: an eighth of A1 still fits, while
+// a page of absurd size (200,000 points) gets a thumbnail, not a bitmap
+// of gigabytes.
+constexpr double kMaxThumbnailEdge = 256.0;
+// Beyond this decoded image area (each image drawing counted) a page gets
+// no thumbnail: poppler reads every pixel an image declares, and a few
+// hundred bytes can declare 10^12 of them.
+constexpr long long kMaxThumbnailImagePixels = 400'000'000;
+// A page still drawing after this long gets no thumbnail.
+constexpr std::chrono::seconds kThumbnailTimeBudget{5};
+
+// The resolution that gives the page its thumbnail: an eighth of its size,
+// or less when that would exceed the longest edge.
+double ThumbnailDpi(double widthPoints, double heightPoints) {
+  const double longest = std::max(widthPoints, heightPoints);
+  if (!(longest > 0)) return kThumbnailDpi;
+  return std::min(kThumbnailDpi, kMaxThumbnailEdge * 72.0 / longest);
+}
 
 // poppler-cpp creates its global state with the first document and destroys
 // it with the last; documents loaded and freed on several threads at once
@@ -188,7 +208,9 @@ ThumbnailImage PackThumbnail(const char* data, int width, int height, int stride
   renderer.set_image_format(poppler::image::format_rgb24);
   renderer.set_render_hint(poppler::page_renderer::antialiasing);
   renderer.set_render_hint(poppler::page_renderer::text_antialiasing);
-  const poppler::image image = renderer.render_page(&page, kThumbnailDpi, kThumbnailDpi);
+  const auto box = page.page_rect(poppler::crop_box);
+  const double dpi = ThumbnailDpi(box.width(), box.height());
+  const poppler::image image = renderer.render_page(&page, dpi, dpi);
   if (!image.is_valid() || image.width() <= 0 || image.height() <= 0) throw PdfError(file.path(), kThumbnailFailed);
   return PackThumbnail(image.const_data(), image.width(), image.height(), image.bytes_per_row());
 }
@@ -225,9 +247,27 @@ class SplashThumbnailer {
 
   ThumbnailImage Render(int pageIndex) {
     if (pageIndex < 0 || pageIndex >= doc_->getNumPages()) throw PdfError(file_.path(), kThumbnailFailed);
+    const int page = pageIndex + 1;
+    const double dpi = ThumbnailDpi(doc_->getPageCropWidth(page), doc_->getPageCropHeight(page));
+    // poppler asks between operators whether to stop; past the budget the
+    // page is given up.
+    struct Deadline {
+      std::chrono::steady_clock::time_point end;
+      bool passed = false;
+    } deadline{std::chrono::steady_clock::now() + kThumbnailTimeBudget};
+    auto abortCheck = [](void* data) -> bool {
+      auto* d = static_cast<Deadline*>(data);
+      if (std::chrono::steady_clock::now() > d->end) d->passed = true;
+      return d->passed;
+    };
     // The crop box, as a viewer shows the page; annotations drawn as on screen.
-    doc_->displayPageSlice(output_.get(), pageIndex + 1, kThumbnailDpi, kThumbnailDpi, 0, false, true, false, -1,
-                           -1, -1, -1);
+    doc_->displayPageSlice(output_.get(), page, dpi, dpi, 0, false, true, false, -1, -1, -1, -1, abortCheck,
+                           &deadline);
+    if (deadline.passed) {
+      ThumbnailImage none;
+      none.skipped = true;
+      return none;
+    }
     SplashBitmap* bitmap = output_->getBitmap();
     if (bitmap == nullptr || bitmap->getWidth() <= 0 || bitmap->getHeight() <= 0) {
       throw PdfError(file_.path(), kThumbnailFailed);
@@ -254,37 +294,63 @@ void EnsurePopplerReadable(LoadedFile& file) {
   if (file.PopplerBytes().size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
     throw PdfError(file.path(), kFileTooLarge);
   }
-  if (LoadPoppler(file.PopplerBytes())) return;
-  // poppler gave up on a file QPDF could repair: let it read QPDF's rewrite.
+  // poppler must see the pages QPDF found, index for index: a page tree
+  // whose /Count claims more pages than it holds leaves poppler with none.
+  const auto pageCount = static_cast<int>(file.pages().size());
+  auto readsAllPages = [&] {
+    PopplerDocument doc = LoadPoppler(file.PopplerBytes());
+    return doc && doc->pages() == pageCount;
+  };
+  if (readsAllPages()) return;
+  // poppler gave up on a file QPDF could repair, or counts its pages
+  // otherwise: let it read QPDF's rewrite, whose page tree is QPDF's.
   file.UsePopplerRepair();
-  if (!LoadPoppler(file.PopplerBytes())) throw PdfError(file.path(), kDamaged);
+  if (!readsAllPages()) throw PdfError(file.path(), kDamaged);
 }
 
 std::vector<std::string> ExtractPageTexts(LoadedFile& file, const std::vector<int>& pageIndexes) {
   EnsurePopplerReadable(file);
+  // Measured before poppler reads a page: a page beyond the budgets fails
+  // here, before it can exhaust memory or time.
+  for (int index : pageIndexes) file.CostOf(index);
   std::vector<std::string> texts(pageIndexes.size());
-  ForEachPage<PopplerDocument>(pageIndexes.size(), PopplerDocuments(file), [&](PopplerDocument& doc, std::size_t k) {
-    auto page = PageOf(*doc, pageIndexes[k], file, kPageTextUnreadable);
-    texts[k] = PageText(*page);
-  });
+  try {
+    ForEachPage<PopplerDocument>(pageIndexes.size(), PopplerDocuments(file),
+                                 [&](PopplerDocument& doc, std::size_t k) {
+                                   auto page = PageOf(*doc, pageIndexes[k], file, kPageTextUnreadable);
+                                   texts[k] = PageText(*page);
+                                 });
+  } catch (const std::bad_alloc&) {
+    throw PdfError(file.path(), kTooComplex);
+  }
   return texts;
 }
 
 std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector<int>& pageIndexes) {
   EnsurePopplerReadable(file);
   std::vector<ThumbnailImage> thumbs(pageIndexes.size());
+  // Pages whose images alone would take too long are not handed to poppler.
+  for (std::size_t k = 0; k < pageIndexes.size(); ++k) {
+    thumbs[k].skipped = file.CostOf(pageIndexes[k]).imagePixels > kMaxThumbnailImagePixels;
+  }
+  try {
 #if VELLUMARK_HAVE_POPPLER_SPLASH
-  ForEachPage<std::unique_ptr<SplashThumbnailer>>(
-      pageIndexes.size(), [&file] { return std::make_unique<SplashThumbnailer>(file); },
-      [&](std::unique_ptr<SplashThumbnailer>& renderer, std::size_t k) {
-        thumbs[k] = renderer->Render(pageIndexes[k]);
-      });
+    ForEachPage<std::unique_ptr<SplashThumbnailer>>(
+        pageIndexes.size(), [&file] { return std::make_unique<SplashThumbnailer>(file); },
+        [&](std::unique_ptr<SplashThumbnailer>& renderer, std::size_t k) {
+          if (!thumbs[k].skipped) thumbs[k] = renderer->Render(pageIndexes[k]);
+        });
 #else
-  ForEachPage<PopplerDocument>(pageIndexes.size(), PopplerDocuments(file), [&](PopplerDocument& doc, std::size_t k) {
-    auto page = PageOf(*doc, pageIndexes[k], file, kThumbnailFailed);
-    thumbs[k] = RenderThumbnail(*page, file);
-  });
+    ForEachPage<PopplerDocument>(pageIndexes.size(), PopplerDocuments(file),
+                                 [&](PopplerDocument& doc, std::size_t k) {
+                                   if (thumbs[k].skipped) return;
+                                   auto page = PageOf(*doc, pageIndexes[k], file, kThumbnailFailed);
+                                   thumbs[k] = RenderThumbnail(*page, file);
+                                 });
 #endif
+  } catch (const std::bad_alloc&) {
+    throw PdfError(file.path(), kTooComplex);
+  }
   return thumbs;
 }
 

@@ -28,6 +28,18 @@ struct PageLink {
   int targetIndex = 0;  // page index in the file the page came from
 };
 
+// What poppler spends drawing a content stream, with what it invokes.
+struct ContentCost {
+  long long operators = 0;
+  long long depth = 0;  // deepest graphics-state nesting, in levels
+  long long imagePixels = 0;
+};
+
+// What drawing a page asks of poppler that is not refused outright.
+struct PageCost {
+  long long imagePixels = 0;  // decoded image area, each drawing counted
+};
+
 // A PDF file read into memory, with its parsed structure. Every document
 // holding pages of the file keeps it alive: copied pages read their streams
 // from these bytes, and their text and thumbnails are taken from here (pages
@@ -62,7 +74,14 @@ class LoadedFile {
   void PrepareForCopy();
   bool preparedForCopy() const { return preparedForCopy_; }
 
+  // Measures what drawing the page asks of poppler, once per page. Throws
+  // PdfError (too complex) when the page's contents, fonts or nesting are
+  // beyond what the engine lets poppler draw; run it before poppler or
+  // QPDF parses the page. Not thread-safe: call on the caller's thread.
+  const PageCost& CostOf(int pageIndex);
+
  private:
+  friend class PageMeasure;
   explicit LoadedFile(std::filesystem::path path) : path_(std::move(path)) {}
   void ReadStructure();
   void NormaliseLinks();
@@ -78,9 +97,33 @@ class LoadedFile {
   std::string version_;
   bool preparedForCopy_ = false;
   bool popplerUsesRepair_ = false;
+  std::vector<std::optional<PageCost>> costs_;
+  // Shared by the pages' measures: what each stream decodes to, what each
+  // form and font costs, and the decoded bytes of the whole file so far.
+  std::map<QPDFObjGen, long long> decodedSizes_;
+  std::map<QPDFObjGen, ContentCost> formCosts_;
+  std::map<QPDFObjGen, ContentCost> fontCosts_;
+  long long decodedBytes_ = 0;
+  long long operators_ = 0;  // of every page measured
 };
 
 class RealDocument;
+
+// A file's named destinations: the catalog's /Dests dictionary (for names)
+// and its /Dests name tree (for strings), the tree read once and bounded.
+class NamedDestinations {
+ public:
+  explicit NamedDestinations(QPDF& pdf);
+  // The destination array (or whatever the file holds there); null when
+  // the name is not found.
+  QPDFObjectHandle Resolve(QPDFObjectHandle name);
+
+ private:
+  void ReadTree();
+  QPDF& pdf_;
+  bool treeRead_ = false;
+  std::map<std::string, QPDFObjectHandle> tree_;
+};
 
 // One bookmark of the in-memory outline; the outline is written into the
 // file's /Outlines at save time.
@@ -130,7 +173,7 @@ class RealDocument final : public Document {
   void SetPageMode(int mode) override;
   void SetOpenInfo(int page, int zoom, int viewMode) override;
   void DeleteThumbs(int first, int last) override;
-  void CreateThumbs(int first, int last) override;
+  std::vector<SkippedThumbnail> CreateThumbs(int first, int last) override;
   Bookmark& BookmarkRoot() override;
   void Close() override;
   long long SavedSizeLowerBound() const override;
@@ -201,6 +244,8 @@ struct ThumbnailImage {
   int width = 0;
   int height = 0;
   std::string flateData;  // RGB, 8 bits per component, Flate-compressed
+  // Drawing the page would cost more than the engine allows: no image.
+  bool skipped = false;
 };
 std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector<int>& pageIndexes);
 

@@ -1,10 +1,8 @@
 // The bookmark tree of a document: held in memory while the pipeline builds
 // it, written into /Outlines when the document is saved.
-#include <qpdf/QPDFOutlineDocumentHelper.hh>
-#include <qpdf/QPDFOutlineObjectHelper.hh>
-
 #include <algorithm>
 #include <functional>
+#include <set>
 
 #include "acrobat/qpdf_document.h"
 
@@ -15,6 +13,9 @@ namespace {
 // Deep enough for any real outline; a deeper one is cut rather than let a
 // malformed file recurse without end.
 constexpr int kMaxOutlineDepth = 32;
+// Far more bookmarks than any document has; a file claiming more is built
+// to exhaust memory.
+constexpr std::size_t kMaxOutlineItems = 100'000;
 
 }  // namespace
 
@@ -66,32 +67,44 @@ std::vector<Bookmark*> RealBookmark::children() {
 // --- reading the file's own outline -----------------------------------------
 
 void RealDocument::LoadOutline() {
-  QPDFOutlineDocumentHelper helper(qpdf_);
-  if (!helper.hasOutlines()) return;
-  // Read into the same tree the pipeline edits, so that children() shows
-  // them and a save writes them back (pointing only at pages still here).
-  std::function<void(RealBookmark&, QPDFOutlineObjectHelper&, int)> read =
-      [&](RealBookmark& node, QPDFOutlineObjectHelper& item, int depth) {
-        node.title_ = item.getTitle();
-        auto dest = item.getDest();
-        if (dest.isArray() && dest.getArrayNItems() > 0) {
-          node.loadedDest_ = dest;
-        } else {
-          auto action = item.getObjectHandle().getKey("/A");
-          if (action.isDictionary() && !action.getKey("/S").isNameAndEquals("/GoTo")) node.loadedAction_ = action;
-        }
-        if (depth >= kMaxOutlineDepth) return;
-        for (auto& kid : item.getKids()) {
-          auto child = std::make_unique<RealBookmark>(*this, &node);
-          read(*child, kid, depth + 1);
-          node.children_.push_back(std::move(child));
-        }
-      };
-  for (auto& top : helper.getTopLevelOutlines()) {
-    auto child = std::make_unique<RealBookmark>(*this, &root_);
-    read(*child, top, 1);
-    root_.children_.push_back(std::move(child));
-  }
+  auto outlines = qpdf_.getRoot().getKey("/Outlines");
+  if (!outlines.isDictionary()) return;
+  NamedDestinations names(qpdf_);
+  // The file's /First and /Next links are followed by hand: they may loop
+  // (an item whose /Next is itself, two items pointing at each other) or
+  // share items between branches. Every item is read at most once, the
+  // depth and the number of items are capped, so the walk ends and its
+  // result stays a tree.
+  std::set<QPDFObjGen> visited;
+  std::size_t items = 0;
+  auto readItem = [&](RealBookmark& node, QPDFObjectHandle item) {
+    auto title = item.getKey("/Title");
+    node.title_ = title.isString() ? title.getUTF8Value() : std::string();
+    QPDFObjectHandle dest = item.getKey("/Dest");
+    auto action = item.getKey("/A");
+    if (dest.isNull() && action.isDictionary() && action.getKey("/S").isNameAndEquals("/GoTo")) {
+      dest = action.getKey("/D");
+    }
+    if (dest.isName() || dest.isString()) dest = names.Resolve(dest);
+    if (dest.isArray() && dest.getArrayNItems() > 0) {
+      node.loadedDest_ = dest;
+    } else if (action.isDictionary() && !action.getKey("/S").isNameAndEquals("/GoTo")) {
+      node.loadedAction_ = action;
+    }
+  };
+  std::function<void(RealBookmark&, QPDFObjectHandle, int)> readChildren = [&](RealBookmark& parent,
+                                                                               QPDFObjectHandle first, int depth) {
+    for (auto item = first; item.isDictionary() && items < kMaxOutlineItems; item = item.getKey("/Next")) {
+      if (item.isIndirect() && !visited.insert(item.getObjGen()).second) break;
+      ++items;
+      auto child = std::make_unique<RealBookmark>(*this, &parent);
+      readItem(*child, item);
+      if (depth < kMaxOutlineDepth) readChildren(*child, item.getKey("/First"), depth + 1);
+      parent.children_.push_back(std::move(child));
+    }
+  };
+  readChildren(root_, outlines.getKey("/First"), 1);
+  if (root_.children_.empty()) return;
   // Written anew at the first save, so that items pointing at pages that
   // left the document lose their jump rather than drag the page along.
   outlineDirty_ = true;

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <chrono>
 #include <map>
+#include <new>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -166,6 +167,8 @@ void RealDocument::InsertPages(int after, const Document& source, int firstSourc
     }
   } catch (const PdfError&) {
     throw;
+  } catch (const std::bad_alloc&) {
+    throw PdfError(src->file_->path(), kTooComplex);
   } catch (const std::exception&) {
     throw PdfError(src->file_->path(), kDamaged);
   }
@@ -221,9 +224,10 @@ void RealDocument::DeleteThumbs(int first, int last) {
   }
 }
 
-void RealDocument::CreateThumbs(int first, int last) {
+std::vector<SkippedThumbnail> RealDocument::CreateThumbs(int first, int last) {
   CheckOpen();
   CheckRange(first, last);
+  std::vector<std::pair<int, SkippedThumbnail>> skipped;  // by page index here
   // Rendered from the file each page came from, grouped by file so that
   // each file is opened once per worker.
   std::map<LoadedFile*, std::vector<int>> byOrigin;
@@ -234,6 +238,10 @@ void RealDocument::CreateThumbs(int first, int last) {
     for (int i : indexes) originIndexes.push_back(pages_[static_cast<std::size_t>(i)].originIndex);
     auto thumbs = RenderThumbnails(*origin, originIndexes);
     for (std::size_t k = 0; k < indexes.size(); ++k) {
+      if (thumbs[k].skipped) {
+        skipped.push_back({indexes[k], SkippedThumbnail{origin->path(), originIndexes[k] + 1}});
+        continue;
+      }
       auto stream = QPDFObjectHandle::newStream(&qpdf_);
       stream.replaceStreamData(thumbs[k].flateData, QPDFObjectHandle::newName("/FlateDecode"),
                                QPDFObjectHandle::newNull());
@@ -247,6 +255,11 @@ void RealDocument::CreateThumbs(int first, int last) {
       entry.storedStreams.reset();
     }
   }
+  // In page order, however the pages came together.
+  std::sort(skipped.begin(), skipped.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<SkippedThumbnail> inOrder;
+  for (auto& [index, page] : skipped) inOrder.push_back(std::move(page));
+  return inOrder;
 }
 
 Bookmark& RealDocument::BookmarkRoot() { return root_; }

@@ -2,6 +2,8 @@
 // through poppler.
 #include "acrobat/real_engine.h"
 
+#include <new>
+
 #include "acrobat/engine_messages.h"
 #include "acrobat/qpdf_document.h"
 
@@ -20,6 +22,8 @@ class RealEngine final : public Engine {
       detail::EnsurePopplerReadable(*file);
     } catch (const PdfError&) {
       throw;
+    } catch (const std::bad_alloc&) {
+      throw PdfError(path, kTooComplex);
     } catch (const std::exception&) {
       throw PdfError(path, kDamaged);
     }

@@ -1,5 +1,8 @@
 // How the converted file opens (first page, 100 %, bookmarks pane), the
 // removal of the blank base page, and the embedded page thumbnails.
+#include <string>
+
+#include "pipeline/file_names.h"
 #include "pipeline/job_steps.h"
 #include "pipeline/status_texts.h"
 #include "platform/error.h"
@@ -30,7 +33,12 @@ void JobSteps::ApplyThumbnails() {
   }
   status_.ShowStatus(kStatusMakeThumbnails);
   if (options_.fullThumbnail == 1) lastPage = 0;
-  workPDDoc->CreateThumbs(0, lastPage);
+  // A page too costly to draw keeps no thumbnail, but the job goes on:
+  // the user hears which page it was when the batch ends.
+  for (const auto& skipped : workPDDoc->CreateThumbs(0, lastPage)) {
+    Warn(kWarnNoThumbnail + FileNameForStatus(skipped.file) + " " + std::to_string(skipped.filePage) +
+         kWarnPageSuffix);
+  }
 }
 
 }  // namespace vellumark::pipeline

@@ -33,6 +33,10 @@ inline constexpr const char* kBackupSuffix = "bak";
 // Warnings shown (as status texts) where a part has to stay over the limit
 // rather than loop or lose pages; the file name follows.
 inline constexpr const char* kWarnPageOverLimit = "警告: 1ページだけで分割サイズを超えるため、そのまま保存します: ";
+// A page the engine would not draw (too costly in time or memory) keeps no
+// thumbnail; the file name and the page number there follow.
+inline constexpr const char* kWarnNoThumbnail = "警告: 描画に時間かメモリがかかりすぎるため、サムネールを作成しません: ";
+inline constexpr const char* kWarnPageSuffix = " ページ";
 inline constexpr const char* kWarnNoCutFound = "警告: 分割サイズ以内に切り分けられないため、そのまま保存します: ";
 
 }  // namespace vellumark::pipeline

@@ -119,10 +119,11 @@ void FakeDocument::DeleteThumbs(int first, int last) {
   for (int i = first; i <= last; ++i) pages_[static_cast<std::size_t>(i)].thumb = false;
 }
 
-void FakeDocument::CreateThumbs(int first, int last) {
+std::vector<acrobat::SkippedThumbnail> FakeDocument::CreateThumbs(int first, int last) {
   CheckRange(first, last, GetNumPages(), "CreateThumbs");
   for (int i = first; i <= last; ++i) pages_[static_cast<std::size_t>(i)].thumb = true;
   engine_.thumbPagesRendered_ += last - first + 1;
+  return {};
 }
 
 std::vector<std::string> FakeDocument::labels() const {
