@@ -141,7 +141,8 @@ TEST(CommandLineTest, HelpWinsAnywhereAndDescribesEveryOption) {
   }
   for (const char* word : {"convert", "batch", "headings", "--contents-list", "--settings", "--headings",
                            "contents|scan", "--delimiter", "--no-force", "--one-file", "--split-mb",
-                           "chapter|section|all|size", "--thumbnails", "all|first", "--keep-thumbnails", "--full-outline"}) {
+                           "chapter|section|all|size", "--thumbnails", "all|first", "--keep-thumbnails",
+                           "--full-outline"}) {
     EXPECT_NE(HelpText().find(word), std::string::npos) << word;
   }
 }

@@ -70,9 +70,10 @@ class JobSteps {
 
   // --- steps, in the driver's order ---
   void TakeJobLine(const std::string& jobLine);
-  // A part written over the limit: shown as a status and kept, so the front
-  // end can tell the user once the batch is over (a status alone is gone
-  // with the next one).
+  // Something the user must hear of although the job goes on (a part written
+  // over the limit, contents without an end, bookmarks that lead nowhere):
+  // shown as a status and kept, so the front end can tell the user once the
+  // batch is over (a status alone is gone with the next one).
   void Warn(const std::string& text);
   void MakeOutputPath();
   void OpenAndAssemble();
