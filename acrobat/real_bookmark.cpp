@@ -149,19 +149,19 @@ void RealDocument::WriteOutline() {
   // Windows readers the delivery is made for, or in UTF-8 when that code page
   // cannot carry it.
   auto remoteActionOf = [&](const RealBookmark& node) {
-    auto spec = QPDFObjectHandle::newDictionary();
-    spec.replaceKey("/Type", QPDFObjectHandle::newName("/Filespec"));
+    auto fileEntry = QPDFObjectHandle::newDictionary();
+    fileEntry.replaceKey("/Type", QPDFObjectHandle::newName("/Filespec"));
     std::string bytes;
     try {
       bytes = platform::Utf8ToCp932(node.remoteFile_);
     } catch (const platform::UserError&) {
       bytes = node.remoteFile_;
     }
-    spec.replaceKey("/F", QPDFObjectHandle::newString(bytes));
-    spec.replaceKey("/UF", MakeTextString(node.remoteFile_));
+    fileEntry.replaceKey("/F", QPDFObjectHandle::newString(bytes));
+    fileEntry.replaceKey("/UF", MakeTextString(node.remoteFile_));
     auto go = QPDFObjectHandle::newDictionary();
     go.replaceKey("/S", QPDFObjectHandle::newName("/GoToR"));
-    go.replaceKey("/F", spec);
+    go.replaceKey("/F", fileEntry);
     // In a remote destination the page is a number, counted from 0.
     go.replaceKey("/D", QPDFObjectHandle::newArray({QPDFObjectHandle::newInteger(node.remotePage_),
                                                     QPDFObjectHandle::newName("/XYZ"), QPDFObjectHandle::newNull(),

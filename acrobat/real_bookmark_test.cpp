@@ -177,9 +177,9 @@ TEST_F(RealBookmarks, ARemoteBookmarkOpensTheOtherFileByItsBareNameAtItsPage) {
       SCOPED_TRACE(std::string(name) + " " + cases[i].file);
       auto action = TopLevelAction(saved, i + 1);
       EXPECT_TRUE(action.getKey("/S").isNameAndEquals("/GoToR"));
-      auto spec = action.getKey("/F");
-      EXPECT_EQ(spec.getKey("/UF").getUTF8Value(), cases[i].file);
-      EXPECT_EQ(spec.getKey("/F").getStringValue(), cases[i].fBytes);
+      auto fileEntry = action.getKey("/F");
+      EXPECT_EQ(fileEntry.getKey("/UF").getUTF8Value(), cases[i].file);
+      EXPECT_EQ(fileEntry.getKey("/F").getStringValue(), cases[i].fBytes);
       EXPECT_EQ(action.getKey("/D").unparse(), "[ 7 /XYZ null null 1 ]");
       EXPECT_FALSE(action.hasKey("/Next")) << "a script would move within this file";
       EXPECT_FALSE(action.getKey("/NewWindow").isBool() && action.getKey("/NewWindow").getBoolValue());

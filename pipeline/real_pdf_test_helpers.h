@@ -118,7 +118,7 @@ struct OutlineNode {
   std::string title;
   int targetPage = -1;     // page index its /GoTo leads to, -1 when it has none
   std::string javaScript;  // the action text, "" when it has none
-  // A remote go-to: the file as /UF and /F of its file specification (a
+  // A remote go-to: the file as /UF and /F of its file dictionary (a
   // plain string gives both), the page number and the rest of /D written
   // out ("/XYZ null null 1"), /NewWindow as read (false when absent).
   std::string remoteFile;
@@ -177,13 +177,13 @@ inline WrittenPdf ReadWrittenPdf(const std::filesystem::path& file) {
       if (action.getKey("/S").isNameAndEquals("/GoTo")) dest = action.getKey("/D");
       if (action.getKey("/S").isNameAndEquals("/JavaScript")) node.javaScript = action.getKey("/JS").getUTF8Value();
       if (action.getKey("/S").isNameAndEquals("/GoToR")) {
-        auto spec = action.getKey("/F");
-        if (spec.isString()) {
-          node.remoteFile = spec.getUTF8Value();
-          node.remoteFileBytes = spec.getStringValue();
-        } else if (spec.isDictionary()) {
-          if (spec.getKey("/UF").isString()) node.remoteFile = spec.getKey("/UF").getUTF8Value();
-          if (spec.getKey("/F").isString()) node.remoteFileBytes = spec.getKey("/F").getStringValue();
+        auto fileEntry = action.getKey("/F");
+        if (fileEntry.isString()) {
+          node.remoteFile = fileEntry.getUTF8Value();
+          node.remoteFileBytes = fileEntry.getStringValue();
+        } else if (fileEntry.isDictionary()) {
+          if (fileEntry.getKey("/UF").isString()) node.remoteFile = fileEntry.getKey("/UF").getUTF8Value();
+          if (fileEntry.getKey("/F").isString()) node.remoteFileBytes = fileEntry.getKey("/F").getStringValue();
         }
         auto remoteDest = action.getKey("/D");
         if (remoteDest.isArray() && remoteDest.getArrayNItems() >= 1) {
