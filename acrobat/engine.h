@@ -38,6 +38,12 @@ class Bookmark {
   // `action` the JavaScript text that does the same for viewers that run it.
   virtual Bookmark& CreateChild(const std::string& title, const std::string& action, int position,
                                 int targetPage) = 0;
+  // Creates a child at `position` that opens another PDF file of the same
+  // delivery: `fileName` is relative to this document's folder (a bare file
+  // name), so the link survives moving the folder or burning it to a disc;
+  // the file opens at page index `targetPage` at 100 %.
+  virtual Bookmark& CreateRemoteChild(const std::string& title, const std::string& fileName, int position,
+                                      int targetPage) = 0;
   virtual std::vector<Bookmark*> children() = 0;
   virtual std::string title() const = 0;
 };

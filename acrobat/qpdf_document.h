@@ -134,11 +134,15 @@ class RealBookmark final : public Bookmark {
   void Remove() override;
   Bookmark& CreateChild(const std::string& title, const std::string& action, int position,
                         int targetPage) override;
+  Bookmark& CreateRemoteChild(const std::string& title, const std::string& fileName, int position,
+                              int targetPage) override;
   std::vector<Bookmark*> children() override;
   std::string title() const override { return title_; }
 
  private:
   friend class RealDocument;
+  Bookmark& Insert(std::unique_ptr<RealBookmark> node, int position);
+
   RealDocument& document_;
   RealBookmark* parent_;
   std::string title_;
@@ -146,6 +150,8 @@ class RealBookmark final : public Bookmark {
   QPDFObjectHandle targetPage_;      // page object at creation, or null
   QPDFObjectHandle loadedDest_;      // for bookmarks read from the file
   QPDFObjectHandle loadedAction_;    // a read bookmark's non-page action
+  std::string remoteFile_;           // a link into another file: its name
+  int remotePage_ = 0;               // and the page index there
   bool removed_ = false;
   std::vector<std::unique_ptr<RealBookmark>> children_;
 };

@@ -5,6 +5,8 @@
 #include <set>
 
 #include "acrobat/qpdf_document.h"
+#include "platform/codepage.h"
+#include "platform/error.h"
 
 namespace vellumark::acrobat::detail {
 
@@ -41,17 +43,31 @@ Bookmark& RealBookmark::CreateChild(const std::string& title, const std::string&
   // creation) has none and jumps by its JavaScript alone.
   if (targetPage >= 0 && targetPage < document_.GetNumPages()) node->targetPage_ = document_.PageAt(targetPage);
 
+  return Insert(std::move(node), position);
+}
+
+Bookmark& RealBookmark::CreateRemoteChild(const std::string& title, const std::string& fileName, int position,
+                                          int targetPage) {
+  auto node = std::make_unique<RealBookmark>(document_, this);
+  node->title_ = title;
+  node->remoteFile_ = fileName;
+  node->remotePage_ = targetPage;
+  return Insert(std::move(node), position);
+}
+
+Bookmark& RealBookmark::Insert(std::unique_ptr<RealBookmark> node, int position) {
   // `position` is 1-based among the live children; past the end appends.
-  auto at = children_.end();
+  auto& children = children_;
+  auto at = children.end();
   int live = 0;
-  for (auto it = children_.begin(); it != children_.end(); ++it) {
+  for (auto it = children.begin(); it != children.end(); ++it) {
     if ((*it)->removed_) continue;
     if (++live >= position) {
       at = it;
       break;
     }
   }
-  RealBookmark& created = **children_.insert(at, std::move(node));
+  RealBookmark& created = **children.insert(at, std::move(node));
   document_.OutlineChanged();
   return created;
 }
@@ -138,6 +154,35 @@ void RealDocument::WriteOutline() {
     return script;  // uninitialised when there is neither
   };
 
+  // A link into another part of the same delivery: a remote go-to with the
+  // bare file name, so it still works once the folder is moved or burnt to a
+  // disc. No JavaScript goes with it: "this.pageNum" would move within the
+  // file the reader is in. /UF carries the name for every reader that knows
+  // Unicode names; /F the same name in the system code page of the Japanese
+  // Windows readers the delivery is made for, or in UTF-8 when that code page
+  // cannot carry it.
+  auto remoteActionOf = [&](const RealBookmark& node) {
+    auto fileEntry = QPDFObjectHandle::newDictionary();
+    fileEntry.replaceKey("/Type", QPDFObjectHandle::newName("/Filespec"));
+    std::string bytes;
+    try {
+      bytes = platform::Utf8ToCp932(node.remoteFile_);
+    } catch (const platform::UserError&) {
+      bytes = node.remoteFile_;
+    }
+    fileEntry.replaceKey("/F", QPDFObjectHandle::newString(bytes));
+    fileEntry.replaceKey("/UF", MakeTextString(node.remoteFile_));
+    auto go = QPDFObjectHandle::newDictionary();
+    go.replaceKey("/S", QPDFObjectHandle::newName("/GoToR"));
+    go.replaceKey("/F", fileEntry);
+    // In a remote destination the page is a number, counted from 0.
+    go.replaceKey("/D", QPDFObjectHandle::newArray({QPDFObjectHandle::newInteger(node.remotePage_),
+                                                    QPDFObjectHandle::newName("/XYZ"), QPDFObjectHandle::newNull(),
+                                                    QPDFObjectHandle::newNull(), QPDFObjectHandle::newInteger(1)}));
+    go.replaceKey("/NewWindow", QPDFObjectHandle::newBool(false));
+    return go;
+  };
+
   // Returns the number of items written at this level. Bounded by the tree,
   // which LoadOutline and CreateChild keep finite and acyclic.
   std::function<int(RealBookmark&, QPDFObjectHandle)> writeLevel = [&](RealBookmark& parent,
@@ -153,6 +198,8 @@ void RealDocument::WriteOutline() {
       if (child->loadedDest_.isInitialized()) {
         auto items = child->loadedDest_.getArrayAsVector();
         if (IndexOfPage(items[0]) >= 0) item.replaceKey("/Dest", QPDFObjectHandle::newArray(items));
+      } else if (!child->remoteFile_.empty()) {
+        item.replaceKey("/A", remoteActionOf(*child));
       } else if (child->loadedAction_.isInitialized()) {
         item.replaceKey("/A", child->loadedAction_);
       } else if (auto action = actionOf(*child); action.isInitialized()) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <qpdf/QPDFOutlineDocumentHelper.hh>
+
 #include "acrobat/real_engine.h"
 #include "acrobat/test_pdf_reader.h"
 #include "tests/support/temp_folder.h"
@@ -141,6 +143,48 @@ TEST(RealBookmarksRead, AFileOwnOutlineIsShownAndCanBeRemoved) {
   root.Remove();
   view->GetPDDoc().Save(folder / "removed.pdf");
   EXPECT_TRUE(testing::PopplerOutline(folder / "removed.pdf").empty());
+}
+
+// The action of the top-level bookmark `index` of the file, as QPDF reads it.
+QPDFObjectHandle TopLevelAction(SavedPdf& saved, std::size_t index) {
+  auto items = QPDFOutlineDocumentHelper(saved.qpdf()).getTopLevelOutlines();
+  return items.at(index).getObjectHandle().getKey("/A");
+}
+
+TEST_F(RealBookmarks, ARemoteBookmarkOpensTheOtherFileByItsBareNameAtItsPage) {
+  struct Case {
+    std::string file;
+    std::string fBytes;  // /F: CP932 where it can carry the name, else UTF-8
+  };
+  const std::vector<Case> cases = {
+      {"報告書_003.PDF", std::string("\x95\xf1\x8d\x90\x8f\x91_003.PDF")},
+      {"café_002.PDF", "café_002.PDF"},
+  };
+  auto& root = doc().BookmarkRoot();
+  root.CreateChild("表紙", Action(0), 1, 0);
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    root.CreateRemoteChild("第" + std::to_string(i + 3) + "章", cases[i].file, static_cast<int>(i) + 2, 7);
+  }
+  doc().Save(folder_ / "out.pdf");
+  ASSERT_TRUE(testing::QpdfCheckPasses(folder_ / "out.pdf"));
+
+  // Saved once more after opening the file again, the links stay as they are.
+  auto reopened = engine_->Open(folder_ / "out.pdf");
+  reopened->GetPDDoc().Save(folder_ / "again.pdf");
+  for (const char* name : {"out.pdf", "again.pdf"}) {
+    SavedPdf saved(folder_ / name);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+      SCOPED_TRACE(std::string(name) + " " + cases[i].file);
+      auto action = TopLevelAction(saved, i + 1);
+      EXPECT_TRUE(action.getKey("/S").isNameAndEquals("/GoToR"));
+      auto fileEntry = action.getKey("/F");
+      EXPECT_EQ(fileEntry.getKey("/UF").getUTF8Value(), cases[i].file);
+      EXPECT_EQ(fileEntry.getKey("/F").getStringValue(), cases[i].fBytes);
+      EXPECT_EQ(action.getKey("/D").unparse(), "[ 7 /XYZ null null 1 ]");
+      EXPECT_FALSE(action.hasKey("/Next")) << "a script would move within this file";
+      EXPECT_FALSE(action.getKey("/NewWindow").isBool() && action.getKey("/NewWindow").getBoolValue());
+    }
+  }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "app/gui_test_support.h"
 #include "app/window_texts.h"
 #include "pipeline/batch.h"
+#include "pipeline/status_texts.h"
 
 using namespace vellumark::app;
 using namespace vellumark::app::testing;
@@ -221,6 +222,24 @@ class BatchTest : public QObject {
     QVERIFY2(sandbox.messages.shown[0].text.contains(QStringLiteral("Big_001.PDF")),
              qPrintable(sandbox.messages.shown[0].text));
     QVERIFY(sandbox.engine.saved().count(sandbox.Path("jobs/変換済み/Big_001.PDF")) == 1);
+  }
+
+  void contentsWithoutEndAreReportedWhenTheBatchEnds() {
+    Sandbox sandbox;
+    auto form = sandbox.MakeForm();
+    form->show();
+    // A contents page that never reaches its "END" line: the job completes,
+    // and the user hears which job's bookmarks may be wrong.
+    const std::string path = AddPdf(sandbox, "目次", 3, {"表紙", "目 次\r第1章総則･････････1", "本文"});
+    DropJobs(*form, {QString::fromStdString(path)});
+    RunBatch(*form);
+
+    QCOMPARE(sandbox.messages.shown.size(), std::size_t{1});
+    QCOMPARE(sandbox.messages.shown[0].icon, MessageIcon::kWarning);
+    const QString text = sandbox.messages.shown[0].text;
+    QVERIFY2(text.contains(QString::fromUtf8("「目次.pdf」")), qPrintable(text));
+    QVERIFY2(text.contains(QString::fromUtf8(vellumark::pipeline::kWarnContentsEndMissing)), qPrintable(text));
+    QVERIFY(std::filesystem::exists(sandbox.Path("jobs/変換済み/目次_001.PDF")));
   }
 
   void aListFileTheBatchCannotWriteIsReportedAndUnlocks() {

@@ -24,6 +24,7 @@ pipeline::ConversionOptions OptionsFromSettings(const SettingsRecord& settings) 
   const auto end = std::to_chars(digits, digits + sizeof digits, settings.Text2).ptr;
   options.sizeText.assign(digits, end);
   options.OpSplit = settings.OpSplit;
+  options.fullOutline = settings.fullOutline;
   return options;
 }
 

@@ -36,7 +36,8 @@ class LayoutTest : public QObject {
     QCOMPARE(topLevel, (QStringList{QString::fromUtf8("連続変換"), QStringLiteral("Tool")}));
     QStringList toolItems;
     for (QAction* action : Control<QMenu>(*form, "menu_1")->actions()) toolItems.append(action->text());
-    QCOMPARE(toolItems, QStringList{QString::fromUtf8("目次リストのコピー")});
+    QCOMPARE(toolItems, (QStringList{QString::fromUtf8("目次リストのコピー"),
+                                     QString::fromUtf8("分割した各ファイルにすべてのしおりを入れる")}));
   }
 
   void controlsStayInsideTheirFramesWithoutOverlapping() {

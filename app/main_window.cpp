@@ -21,6 +21,7 @@
 
 #include "app/conversion_options.h"
 #include "app/drop_list.h"
+#include "app/extra_settings.h"
 #include "app/form_layout.h"
 #include "app/message_service.h"
 #include "app/text_boxes.h"
@@ -167,6 +168,9 @@ Form1::Form1(acrobat::Engine& engine, pipeline::WorkingFiles files, MessageServi
   tool->setObjectName(QStringLiteral("menu_1"));
   mn1_ = tool->addAction(Tr(kCopyContentsCaption));
   mn1_->setObjectName(QStringLiteral("mn1"));
+  mnFullOutline_ = tool->addAction(Tr(kFullOutlineCaption));
+  mnFullOutline_->setObjectName(QStringLiteral("mnFullOutline"));
+  mnFullOutline_->setCheckable(true);
 
   conversion_ = std::make_unique<pipeline::Conversion>(engine, files_, static_cast<platform::StatusSink&>(*this));
   ConnectControls();
@@ -190,6 +194,7 @@ void Form1::ConnectControls() {
 
   connect(menuBatch_, &QAction::triggered, this, [this] { menu_Click(0); });
   connect(mn1_, &QAction::triggered, this, [this] { mn1_Click(); });
+  connect(mnFullOutline_, &QAction::toggled, this, [this](bool checked) { settings_.fullOutline = checked; });
   for (int index = 0; index < 2; ++index) {
     connect(CmdFileIO_[index], &QPushButton::clicked, this, [this, index] { CmdFileIO_Click(index); });
   }
@@ -215,6 +220,10 @@ void Form1::InitTextBoxes() {
 }
 
 void Form1::LoadSettings() {
+  // The extra file stands on its own: a settings file written by another
+  // program comes without it, and it may be there without the settings file.
+  ReadExtraSettingsFile(ExtraSettingsPath(files_.settingsPath), settings_);
+  mnFullOutline_->setChecked(settings_.fullOutline);
   std::error_code error;
   if (!std::filesystem::exists(files_.settingsPath, error)) return;
   // A short file fills what it holds; the other fields keep their values.
@@ -501,6 +510,7 @@ void Form1::Form_QueryUnload() {
   // reported and the window closes all the same.
   try {
     WriteSettingsFile(files_.settingsPath, SettingsToWrite());
+    WriteExtraSettingsFile(ExtraSettingsPath(files_.settingsPath), settings_);
   } catch (const std::exception& error) {
     messages_.Show(FailureText(error), MessageIcon::kWarning);
   }

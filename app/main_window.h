@@ -114,6 +114,7 @@ class Form1 final : public QMainWindow, private platform::StatusSink {
 
   QAction* menuBatch_ = nullptr;  // menu(0)
   QAction* mn1_ = nullptr;
+  QAction* mnFullOutline_ = nullptr;  // checkable; kept in the extra settings file
   DropList* List1_ = nullptr;
   DropList* List2_ = nullptr;
   QGroupBox* Frame1_ = nullptr;

@@ -2,6 +2,7 @@
 // option, the rules of the two text boxes, the settings file read at
 // start-up and written at close.
 #include <QAbstractButton>
+#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QGroupBox>
@@ -266,6 +267,28 @@ class OptionsTest : public QObject {
     QCOMPARE(Control<QLineEdit>(*next, "Text1")->text(), kKatakanaDot);
     QCOMPARE(Control<QLineEdit>(*next, "Text2")->text(), QStringLiteral("25"));
     QVERIFY(!SplitGroupEnabled(*next));
+  }
+
+  void theWholeTreeItemIsKeptBesideTheUnchangedSettingsFile() {
+    Sandbox sandbox;
+    {
+      auto form = sandbox.MakeForm();
+      form->show();
+      QAction* item = form->findChild<QAction*>(QStringLiteral("mnFullOutline"));
+      QVERIFY(item != nullptr);
+      QVERIFY(item->isCheckable());
+      QVERIFY(!item->isChecked());
+      QVERIFY(!form->settings().fullOutline);
+      item->trigger();
+      QVERIFY(form->settings().fullOutline);
+      QVERIFY(form->close());
+    }
+    // The settings file keeps the layout peers read; the option is beside it.
+    QCOMPARE(QByteArray::fromStdString(ReadFile(sandbox.files.settingsPath)),
+             SettingsFile(0, 1, 0, 1, kMiddleDotCp932, 0, 1, 0));
+    auto next = sandbox.MakeForm();
+    QVERIFY(next->findChild<QAction*>(QStringLiteral("mnFullOutline"))->isChecked());
+    QVERIFY(next->settings().fullOutline);
   }
 
   void anEmptySizeBoxKeepsTheSizeOfTheRecord() {

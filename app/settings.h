@@ -17,6 +17,9 @@ struct SettingsRecord {
   std::int16_t OpSave = 0;         // 0 split by size, else one file
   std::int16_t Text2 = 1;          // part size in MB
   std::int16_t OpSplit = 0;        // 0 chapter, 1 section, 2 all, 3 size only
+  // Not in the binary layout, which peers read and which has no room for
+  // it: kept in the extra settings file beside it (extra_settings.h).
+  bool fullOutline = false;        // every part carries the whole bookmark tree
 };
 
 // Reads what the file holds into `settings`: fields the file is too short for

@@ -10,6 +10,8 @@ inline constexpr const char* kWindowTitle = "Vellumark";
 inline constexpr const char* kBatchMenuCaption = "連続変換";
 inline constexpr const char* kToolMenuCaption = "Tool";
 inline constexpr const char* kCopyContentsCaption = "目次リストのコピー";
+// Checkable: every part file carries the whole bookmark tree of the job.
+inline constexpr const char* kFullOutlineCaption = "分割した各ファイルにすべてのしおりを入れる";
 
 inline constexpr const char* kSelectParentMessage = "親ファイルを選択してください";
 inline constexpr const char* kCopiedMessage = "クリップボードにコピーしました";

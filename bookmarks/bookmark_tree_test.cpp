@@ -130,6 +130,52 @@ INSTANTIATE_TEST_SUITE_P(
                  5, 0, 0, false, "表紙@0 | 第1章 総則@0{1.1 目的@1}"}),
     [](const ::testing::TestParamInfo<TreeCase>& info) { return std::string(info.param.name); });
 
+TEST(BuildBookmarksTest, APartLinksIntoTheOtherFilesOfItsJob) {
+  // The middle part (pages 11-20) of a 30-page job cut into three files;
+  // chapter 9 is printed past the job's last page.
+  const HeadingList list = List({"第1章 総則\t1", "\t1.1 目的\t5", "第2章 設計\t12", "\t2.1 条件\t15",
+                                 "第3章 施工\t25", "第9章 付録\t40"});
+  const LocateOutside locate = [](long long pageIndex) -> std::optional<RemoteTarget> {
+    const long long page = pageIndex + 10;  // in the whole job
+    if (page >= 0 && page < 10) return RemoteTarget{"A_001.PDF", static_cast<int>(page)};
+    if (page >= 20 && page < 30) return RemoteTarget{"A_003.PDF", static_cast<int>(page - 20)};
+    return std::nullopt;
+  };
+  struct Case {
+    bool fullOutline;
+    bool forced;
+    std::string expected;
+    std::vector<std::string> outside;
+  };
+  const std::vector<Case> cases = {
+      {true, true,
+       "表紙@A_001.PDF#0 | 第1章 総則@A_001.PDF#0{1.1 目的@A_001.PDF#4} | 第2章 設計@1{2.1 条件@4} | "
+       "第3章 施工@A_003.PDF#4 | 第9章 付録@29",
+       {"第9章 付録"}},
+      // The whole tree links into the other files whether forced or not;
+      // only the heading past the job needs forcing.
+      {true, false,
+       "表紙@A_001.PDF#0 | 第1章 総則@A_001.PDF#0{1.1 目的@A_001.PDF#4} | 第2章 設計@1{2.1 条件@4} | "
+       "第3章 施工@A_003.PDF#4",
+       {}},
+      {false, true, "第2章 設計@1{2.1 条件@4} | 第3章 施工@A_003.PDF#4 | 第9章 付録@29", {"第9章 付録"}},
+      {false, false, "第2章 設計@1{2.1 条件@4}", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.fullOutline ? "whole tree" : "own headings") + (c.forced ? ", forced" : ""));
+    FakeEngine engine;
+    FakeDocument doc(engine, MakePages("P", 10));
+    platform::NullStatusSink status;
+    BookmarkOptions options;
+    options.forced = c.forced;
+    options.fullOutline = c.fullOutline;
+    options.locate = locate;
+    const BuiltBookmarks built = BuildBookmarks(doc, 10, 0, list, options, status);
+    EXPECT_EQ(Outline(doc), c.expected);
+    EXPECT_EQ(built.outsideTitles, c.outside);
+  }
+}
+
 TEST(BuildBookmarksTest, EmptyHeadingListLeavesTheBookmarksAlone) {
   FakeEngine engine;
   FakeDocument doc(engine, MakePages("P", 3));

@@ -11,15 +11,22 @@
 namespace vellumark::bookmarks::testing {
 
 // "表紙@0 | 第1章@2{1.1@2 | 1.2@3}": title, target page index, children in
-// braces. A bookmark whose action does not jump to its own target page is
-// marked "!action", so every comparison also checks the actions.
+// braces; a link into another file reads "第3章@A_003.PDF#4". A bookmark
+// whose action does not jump to its own target page (or a link into another
+// file with any script at all) is marked "!action", so every comparison
+// also checks the actions.
 inline std::string Outline(const std::vector<testsupport::BookmarkNode>& nodes) {
   std::string out;
   for (std::size_t k = 0; k < nodes.size(); ++k) {
     const auto& node = nodes[k];
     if (k > 0) out += " | ";
-    out += node.title + "@" + std::to_string(node.targetPage);
-    if (node.action != MakeBookmarkAction(node.targetPage)) out += "!action";
+    if (node.remoteFile.empty()) {
+      out += node.title + "@" + std::to_string(node.targetPage);
+      if (node.action != MakeBookmarkAction(node.targetPage)) out += "!action";
+    } else {
+      out += node.title + "@" + node.remoteFile + "#" + std::to_string(node.targetPage);
+      if (!node.action.empty()) out += "!action";
+    }
     if (!node.children.empty()) out += "{" + Outline(node.children) + "}";
   }
   return out;

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <utility>
 
+#include "app/extra_settings.h"
 #include "joblist/job_line.h"
 #include "platform/folders.h"
 #include "platform/narrow.h"
@@ -43,7 +44,8 @@ bool TakesValue(const std::string& name) {
 }
 
 bool IsFlag(const std::string& name) {
-  return name == "--no-force" || name == "--one-file" || name == "--keep-thumbnails" || name == "--contents-list";
+  return name == "--no-force" || name == "--one-file" || name == "--keep-thumbnails" || name == "--contents-list" ||
+         name == "--full-outline";
 }
 
 // Applies one option to the options record; returns an error text or "".
@@ -55,6 +57,8 @@ std::string ApplyOption(const ValueOption& option, Request& request) {
     o.OpSave = 1;
   } else if (option.name == "--keep-thumbnails") {
     o.Check1 = 0;
+  } else if (option.name == "--full-outline") {
+    o.fullOutline = true;
   } else if (option.name == "--contents-list") {
     request.contentsList = true;
   } else if (option.name == "--split-mb") {
@@ -164,6 +168,9 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if (!app::ReadSettingsFile(path, settings)) {
       result.warning = "設定ファイルが短すぎます。足りない項目は初期値のままです: " + settingsFile;
     }
+    // The options the settings file has no room for, from the file the
+    // window keeps beside it, when there is one.
+    app::ReadExtraSettingsFile(app::ExtraSettingsPath(path), settings);
   }
   request.options = app::OptionsFromSettings(settings);
   for (const ValueOption& option : options) {
@@ -212,7 +219,8 @@ PDF を電子納品用に変換します。親 PDF の後に子 PDF を順に結
 
 オプション (省略時は設定の初期値):
   --settings FILE            設定ファイル (Vellumark.ini の形式) を先に読み、
-                             ほかのオプションで上書きします
+                             ほかのオプションで上書きします (同じフォルダーの
+                             Vellumark.ext.ini があればそれも読みます)
   --headings contents|scan   見出しを目次から読む / 全ページを検索する
   --delimiter C              目次の区切り文字 (1 文字、空も可。初期値 ･)
   --no-force                 しおりを強制作成しない
@@ -222,6 +230,9 @@ PDF を電子納品用に変換します。親 PDF の後に子 PDF を順に結
                              分割の単位: 章 / 節 / すべて考慮 / 考慮しない
   --thumbnails all|first     サムネールを全ページ / 最初のページのみに埋め込む
   --keep-thumbnails          埋め込む前に既存のサムネールを削除しない
+  --full-outline             分割したすべてのファイルにジョブ全体のしおりを
+                             入れる (ほかのファイルの見出しはそのファイルへの
+                             リンク)
   --help                     この説明を表示します
 
 進行状況は標準エラーに出ます。終了コード: 0 成功、1 ジョブの失敗

@@ -9,6 +9,7 @@
 #include <functional>
 #include <sstream>
 
+#include "app/extra_settings.h"
 #include "app/settings.h"
 #include "cli/run_cli.h"
 #include "tests/support/temp_folder.h"
@@ -23,7 +24,7 @@ std::string Describe(const pipeline::ConversionOptions& o) {
   std::ostringstream s;
   s << "fullThumbnail=" << o.fullThumbnail << " Check1=" << o.Check1 << " makeBM2mokuji=" << o.makeBM2mokuji
     << " Check2=" << o.Check2 << " OpSave=" << o.OpSave << " OpSplit=" << o.OpSplit << " delimiter=[" << o.delimiter
-    << "] sizeText=[" << o.sizeText << "]";
+    << "] sizeText=[" << o.sizeText << "] fullOutline=" << o.fullOutline;
   return s.str();
 }
 
@@ -52,6 +53,7 @@ TEST(CommandLineTest, EachOptionSetsItsField) {
       {{"--thumbnails", "first"}, [](auto& o) { o.fullThumbnail = 1; }},
       {{"--thumbnails", "all"}, [](auto&) {}},
       {{"--keep-thumbnails"}, [](auto& o) { o.Check1 = 0; }},
+      {{"--full-outline"}, [](auto& o) { o.fullOutline = true; }},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"convert"};
@@ -78,6 +80,9 @@ TEST(CommandLineTest, SettingsFileComesFirstAndOptionsOverrideIt) {
   settings.Text2 = 3;
   settings.OpSplit = 2;
   app::WriteSettingsFile(file, settings);
+  // The option the settings file has no room for, from the file beside it.
+  settings.fullOutline = true;
+  app::WriteExtraSettingsFile(app::ExtraSettingsPath(file), settings);
 
   // --settings after the option it would otherwise override.
   const ParseResult parsed =
@@ -90,6 +95,7 @@ TEST(CommandLineTest, SettingsFileComesFirstAndOptionsOverrideIt) {
   expected.OpSave = 1;
   expected.sizeText = "3";
   expected.OpSplit = 1;
+  expected.fullOutline = true;
   EXPECT_EQ(Describe(parsed.request->options), Describe(expected));
   EXPECT_EQ(parsed.request->files, (std::vector<std::string>{"a.pdf", "b.pdf"}));
 }
@@ -135,7 +141,8 @@ TEST(CommandLineTest, HelpWinsAnywhereAndDescribesEveryOption) {
   }
   for (const char* word : {"convert", "batch", "headings", "--contents-list", "--settings", "--headings",
                            "contents|scan", "--delimiter", "--no-force", "--one-file", "--split-mb",
-                           "chapter|section|all|size", "--thumbnails", "all|first", "--keep-thumbnails"}) {
+                           "chapter|section|all|size", "--thumbnails", "all|first", "--keep-thumbnails",
+                           "--full-outline"}) {
     EXPECT_NE(HelpText().find(word), std::string::npos) << word;
   }
 }

@@ -100,6 +100,12 @@ class Runner {
     if (list.jobs().empty()) return Fail(pipeline::kNoListMessage);
     pipeline::Conversion conversion(*engine_, files_, status_);
     const pipeline::BatchResult result = pipeline::RunBatch(list, request_.options, conversion, files_);
+    // The warnings went by among the status lines; at the end they are
+    // repeated with the job each belongs to, as the window shows them.
+    if (!result.warnings.empty()) {
+      status_.Finish();
+      for (const std::string& warning : result.warnings) err_ << warning << '\n';
+    }
     if (result.failure) return Fail(result.failure->message);
     return kExitSuccess;
   }

@@ -9,6 +9,7 @@
 #include "joblist/job_list_file.h"
 #include "pipeline/file_names.h"
 #include "pipeline/pipeline_test_helpers.h"
+#include "pipeline/status_texts.h"
 #include "platform/folders.h"
 #include "tests/support/temp_folder.h"
 
@@ -122,6 +123,28 @@ TEST_F(RunCliTest, BatchRunsAListFileAndKeepsTheListFiles) {
   EXPECT_EQ(joblist::LoadJobListFile(environment.applicationFolder / "SaveList.txt"), jobs);
   EXPECT_FALSE(fs::exists(environment.applicationFolder / "SaveList.tmp"));
 
+}
+
+TEST_F(RunCliTest, BatchEndsWithItsWarningsEachNamingItsJob) {
+  // The second job's contents page has no "END" line: the job completes,
+  // and the warning survives the progress line and closes the batch.
+  auto pages = ContentsReport({{"第1章総則", 1}}, 3, 1000);
+  pages[1].text.erase(pages[1].text.rfind("\rEND"));
+  const std::vector<std::string> jobs = {Utf8(AddPdf("一.pdf", ContentsReport({{"第1章総則", 1}}, 3, 1000))),
+                                         Utf8(AddPdf("二.pdf", pages))};
+  const fs::path listFile = temp.path() / "list.txt";
+  joblist::SaveJobListFile(listFile, jobs);
+  environment.progressLine = true;
+
+  EXPECT_EQ(Run({"batch", "--no-force", Utf8(listFile)}), kExitSuccess) << err.str();
+  EXPECT_TRUE(fs::exists(Part(platform::PathFromUtf8(jobs[1]), 1)));
+  const std::string warning = pipeline::kWarnContentsEndMissing;
+  const std::string text = err.str();
+  EXPECT_NE(text.find(warning + "\n"), std::string::npos) << text;
+  const std::string closing = "「二.pdf」 " + warning + "\n";
+  ASSERT_GE(text.size(), closing.size());
+  EXPECT_EQ(text.substr(text.size() - closing.size()), closing) << text;
+  EXPECT_EQ(text.find("「一.pdf」"), std::string::npos) << text;
 }
 
 TEST_F(RunCliTest, BatchWithoutJobsOrListFileOrWithAFailingJobFails) {

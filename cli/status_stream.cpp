@@ -11,7 +11,7 @@ namespace {
 constexpr const char* kRewriteLine = "\r\x1b[K";
 
 bool IsWarning(const std::string& text) {
-  return text.rfind(pipeline::kWarnPageOverLimit, 0) == 0 || text.rfind(pipeline::kWarnNoCutFound, 0) == 0;
+  return text.rfind(pipeline::kWarningMark, 0) == 0;
 }
 
 }  // namespace

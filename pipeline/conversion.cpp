@@ -50,11 +50,18 @@ void JobSteps::RecogniseHeadings() {
     bookmarks::ScanHeadings(*workPDDoc, lstMokuji_, status_);
   } else {
     frontPageCount = bookmarks::ReadContentsPage(*workPDDoc, lstMokuji_, options_.delimiter, status_);
+    // Headings were read, so the contents page was found; a front-page count
+    // past the last page means no "END" line closed it. The job goes on, but
+    // its bookmarks point past the document, which the user must hear.
+    if (!lstMokuji_.empty() && frontPageCount > workPDDoc->GetNumPages()) Warn(kWarnContentsEndMissing);
   }
 }
 
 void JobSteps::SaveOneFile() {
-  bookmarks::BuildBookmarks(*workPDDoc, 0, frontPageCount, lstMokuji_, options_.Check2 != 0, status_);
+  bookmarks::BookmarkOptions bookmarkOptions;
+  bookmarkOptions.forced = options_.Check2 != 0;
+  NoteOutside(bookmarks::BuildBookmarks(*workPDDoc, 0, frontPageCount, lstMokuji_, bookmarkOptions, status_));
+  ReportOutsideBookmarks();
   status_.ShowStatus(kStatusSave);
   // The engine writes under a temporary name and renames, so the previous
   // output stays whole until the new one is complete.

@@ -30,6 +30,9 @@ struct ConversionOptions {
   int OpSplit = 0;        // 0 chapter, 1 section, 2 all headings, 3 size only
   std::string delimiter = "\xEF\xBD\xA5";  // "･"
   std::string sizeText = "1";              // the MB box as typed
+  // Every part carries the whole bookmark tree of the job, the headings of
+  // other parts as links into them.
+  bool fullOutline = false;
 };
 
 // (MB - 0.2) * 1024 * 1024 rounded half to even: 1 -> 838,861 bytes,

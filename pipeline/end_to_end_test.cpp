@@ -14,6 +14,7 @@
 #include "pipeline/file_names.h"
 #include "pipeline/pipeline_test_helpers.h"
 #include "pipeline/real_pdf_test_helpers.h"
+#include "platform/codepage.h"
 #include "tests/support/temp_folder.h"
 
 namespace vellumark::pipeline {
@@ -194,6 +195,12 @@ class LargeReportTest : public EndToEndTest {
     }
   }
 
+  static void ExpectPartsWithinLimit(const std::vector<fs::path>& parts, long long limit) {
+    for (const auto& part : parts) {
+      EXPECT_LE(static_cast<long long>(fs::file_size(part)), limit) << part.filename().string();
+    }
+  }
+
   // Every heading printed on a part's pages is bookmarked at its page there.
   void ExpectOwnHeadingsBookmarked(const std::vector<fs::path>& parts) {
     const PageRanges ranges = Ranges(parts);
@@ -242,26 +249,96 @@ TEST_F(LargeReportTest, EachUnitCutsAtItsOwnHeadings) {
   }
 }
 
-TEST_F(LargeReportTest, ForcedCreationCarriesTheLaterHeadingsIntoEarlierParts) {
+TEST_F(LargeReportTest, ForcedCreationLinksTheLaterHeadingsIntoTheirParts) {
   options.Check2 = 1;
   options.OpSplit = 3;
   conversion.ConvertJob(JobLine({parent}), options);
   const auto parts = Parts(parent);
   ASSERT_EQ(Ranges(parts), (PageRanges{{1, 5}, {6, 10}, {11, 14}}));
+  ExpectPartsWithinLimit(parts, SizeLimitFromText("1"));
 
+  // Part 001 lists the later chapters; each opens the part file that holds
+  // it, named without a folder, at its page there, at 100 %, in place.
   const WrittenPdf first = ReadWrittenPdf(parts[0]);
-  EXPECT_EQ(Titles(first.outline),
+  ASSERT_EQ(Titles(first.outline),
             (std::vector<std::string>{"表紙", "第1章 総則", "第2章 設計", "第3章 施工"}));
-  // Chapter 2 lies in the second part: no page of the first to go to, only the action
-  // text with its page in the whole document.
-  EXPECT_EQ(first.outline[2].targetPage, -1);
-  EXPECT_EQ(first.outline[2].javaScript, "this.pageNum=6;\r\nthis.zoom=100;\r\n");
-  // The second part (pages 6-10): chapter 2 at its own page, chapter 3 past
-  // its end.
+  struct Link {
+    const OutlineNode& node;
+    std::string file;
+    int page;  // 0-based in that file
+  };
+  const OutlineNode& chapter3 = first.outline[3];
+  ASSERT_EQ(Titles(chapter3.children), (std::vector<std::string>{"3.1 工程"}));
+  const std::vector<Link> links = {
+      {first.outline[2], "大型報告書_002.PDF", 1},
+      {first.outline[2].children.at(0), "大型報告書_002.PDF", 2},
+      {chapter3, "大型報告書_003.PDF", 1},
+      {chapter3.children[0], "大型報告書_003.PDF", 2},
+  };
+  for (const Link& link : links) {
+    SCOPED_TRACE(link.node.title);
+    EXPECT_EQ(link.node.remoteFile, link.file);
+    EXPECT_EQ(link.node.remoteFileBytes, platform::Utf8ToCp932(link.file));
+    EXPECT_EQ(link.node.remotePage, link.page);
+    EXPECT_EQ(link.node.remoteView, "/XYZ null null 1");
+    EXPECT_FALSE(link.node.newWindow);
+    // A local jump or a script would move within part 001.
+    EXPECT_EQ(link.node.targetPage, -1);
+    EXPECT_EQ(link.node.javaScript, "");
+  }
+  // The page a link opens really is the heading's page: part 003 as a reader
+  // shows it, read with poppler.
+  const auto third = PageTexts(parts[2]);
+  ASSERT_GT(third.size(), 2U);
+  EXPECT_NE(third[1].find("第3章 施工"), std::string::npos);
+  EXPECT_NE(third[2].find("3.1 工程"), std::string::npos);
+
+  // The second part: chapter 2 at its own page, chapter 3 in part 003.
   const WrittenPdf second = ReadWrittenPdf(parts[1]);
   EXPECT_EQ(Titles(second.outline), (std::vector<std::string>{"第2章 設計", "第3章 施工"}));
-  EXPECT_EQ(Targets(second.outline), (std::vector<int>{1, -1}));
-  EXPECT_EQ(second.outline[1].javaScript, "this.pageNum=6;\r\nthis.zoom=100;\r\n");
+  EXPECT_EQ(second.outline[0].targetPage, 1);
+  EXPECT_EQ(second.outline[0].remoteFile, "");
+  EXPECT_EQ(second.outline[1].remoteFile, "大型報告書_003.PDF");
+  EXPECT_EQ(second.outline[1].remotePage, 1);
+}
+
+TEST_F(LargeReportTest, FullOutlinePutsTheWholeTreeIntoEveryPart) {
+  options.Check2 = 1;
+  options.OpSplit = 3;
+  options.fullOutline = true;
+  conversion.ConvertJob(JobLine({parent}), options);
+  const auto parts = Parts(parent);
+  ASSERT_EQ(Ranges(parts), (PageRanges{{1, 5}, {6, 10}, {11, 14}}));
+  ExpectPartsWithinLimit(parts, SizeLimitFromText("1"));
+  const PageRanges ranges = Ranges(parts);
+  for (std::size_t p = 0; p < parts.size(); ++p) {
+    SCOPED_TRACE("part " + std::to_string(p + 1));
+    const WrittenPdf written = ReadWrittenPdf(parts[p]);
+    std::vector<std::pair<int, const OutlineNode*>> flat;
+    Flatten(written.outline, 0, flat);
+    std::vector<std::string> titles;
+    for (const auto& entry : flat) titles.push_back(entry.second->title);
+    // 表紙 and every heading of the report, in order.
+    std::vector<std::string> expected{"表紙"};
+    for (const auto& heading : kReportHeadings) {
+      if (!heading.empty()) expected.push_back(heading);
+    }
+    EXPECT_EQ(titles, expected);
+    for (const auto& [depth, node] : flat) {
+      // The page of the heading in the whole report (the cover is page 1).
+      const auto at = std::find(kReportHeadings.begin(), kReportHeadings.end(), node->title);
+      const int page = node->title == "表紙" ? 1 : static_cast<int>(at - kReportHeadings.begin()) + 1;
+      std::size_t holder = 0;
+      while (page > ranges[holder].second) ++holder;
+      if (holder == p) {
+        EXPECT_EQ(node->targetPage, page - ranges[holder].first) << node->title;
+        EXPECT_EQ(node->remoteFile, "") << node->title;
+      } else {
+        EXPECT_EQ(node->remoteFile, platform::PathToUtf8(parts[holder].filename())) << node->title;
+        EXPECT_EQ(node->remotePage, page - ranges[holder].first) << node->title;
+      }
+    }
+  }
 }
 
 TEST_F(LargeReportTest, PartsCarryOnlyTheirOwnImages) {

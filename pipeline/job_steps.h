@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "acrobat/engine.h"
+#include "bookmarks/bookmark_tree.h"
 #include "bookmarks/heading_list.h"
 #include "pipeline/conversion.h"
 #include "pipeline/cut_search.h"
@@ -68,9 +70,10 @@ class JobSteps {
 
   // --- steps, in the driver's order ---
   void TakeJobLine(const std::string& jobLine);
-  // A part written over the limit: shown as a status and kept, so the front
-  // end can tell the user once the batch is over (a status alone is gone
-  // with the next one).
+  // Something the user must hear of although the job goes on (a part written
+  // over the limit, contents without an end, bookmarks that lead nowhere):
+  // shown as a status and kept, so the front end can tell the user once the
+  // batch is over (a status alone is gone with the next one).
   void Warn(const std::string& text);
   void MakeOutputPath();
   void OpenAndAssemble();
@@ -81,6 +84,9 @@ class JobSteps {
   void NextPartName();
   void SaveOneFile();
   void SaveInParts();
+  // Warns once about the bookmarks made so far whose page lies in no file of
+  // the job.
+  void ReportOutsideBookmarks();
   void CloseWorkingDocument();
 
   // --- splitting ---
@@ -97,6 +103,19 @@ class JobSteps {
   int CutPartBySize(acrobat::Document& document);
 
  private:
+  // One question the bookmarks of a written part asked about a page outside
+  // it, and the answer they were made with.
+  struct LinkUse {
+    long long pageIndex;
+    std::optional<bookmarks::RemoteTarget> answer;
+  };
+  struct WrittenPart {
+    std::filesystem::path path;
+    int firstPage = 0;  // page index in the working document
+    int pageCount = 0;
+    std::vector<LinkUse> links;
+  };
+
   // A file the size tests save into, and what it holds: the part state of
   // `document` with `pageCount` pages and bookmarks built from `pageOffset`,
   // `size` bytes long. Saves are deterministic, so while that state stands
@@ -126,9 +145,31 @@ class JobSteps {
   // file at partPath: `file` moved into place when it holds this very
   // state, else a save. pageOffset moves past the part's pages.
   void WritePart(acrobat::Document& document, MeasuringFile& file);
-  void BuildPartBookmarks(acrobat::Document& document, platform::StatusSink& sink);
+  // `uses`, when given, logs the questions the bookmarks asked about pages
+  // outside the part (see LinkUse).
+  bookmarks::BuiltBookmarks BuildPartBookmarks(acrobat::Document& document, platform::StatusSink& sink,
+                                               std::vector<LinkUse>* uses = nullptr);
+
+  // --- links between the parts (part_links.cpp) ---
+  // The bookmark options of the part that starts at `firstPage` of the
+  // working document and holds `pageCount` pages; its questions are logged
+  // into `uses` when it is given.
+  bookmarks::BookmarkOptions PartBookmarkOptions(int firstPage, int pageCount, std::vector<LinkUse>* uses);
+  // The file of the job holding page `workPage` of the working document. A
+  // page of a part not yet written is taken to lie in the next part, which
+  // starts behind the part being made (`partEnd`); RelinkParts puts right
+  // what that guess got wrong.
+  std::optional<bookmarks::RemoteTarget> LocateInJob(long long workPage, long long partEnd) const;
+  // Once every part is written: rebuilds the bookmarks of each part whose
+  // links into later parts were guessed wrong, and saves it again.
+  void RelinkParts();
+  // The parts as the split unit cuts them, each written with its links as
+  // far as they are known.
+  void SplitByUnit();
+  void NoteOutside(const bookmarks::BuiltBookmarks& built);
   // The opening state and the bookmarks of a part, before any save of it.
-  void PreparePart(acrobat::Document& document, platform::StatusSink& sink);
+  bookmarks::BuiltBookmarks PreparePart(acrobat::Document& document, platform::StatusSink& sink,
+                                        std::vector<LinkUse>* uses = nullptr);
   // False in the plain path, which tests every size with a save and saves
   // every part file anew.
   bool UsesShortcuts() const { return cutSearch_ == CutSearch::kBisect; }
@@ -142,6 +183,9 @@ class JobSteps {
   CutSearch cutSearch_;
   MeasuringFile temp_;     // "temp.pdf": whole parts and the size-only document
   MeasuringFile cutFile_;  // "defQ.PDF": the runs of the size cut
+  int jobPageCount_ = 0;   // pages of the working document when saving starts
+  std::vector<WrittenPart> parts_;
+  std::vector<std::string> outsideTitles_;  // each once, in the order met
 };
 
 // The length of a saved file; throws UserError naming it when it cannot be

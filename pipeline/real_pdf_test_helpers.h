@@ -118,6 +118,14 @@ struct OutlineNode {
   std::string title;
   int targetPage = -1;     // page index its /GoTo leads to, -1 when it has none
   std::string javaScript;  // the action text, "" when it has none
+  // A remote go-to: the file as /UF and /F of its file dictionary (a
+  // plain string gives both), the page number and the rest of /D written
+  // out ("/XYZ null null 1"), /NewWindow as read (false when absent).
+  std::string remoteFile;
+  std::string remoteFileBytes;
+  int remotePage = -1;
+  std::string remoteView;
+  bool newWindow = false;
   std::vector<OutlineNode> children;
 };
 
@@ -168,6 +176,24 @@ inline WrittenPdf ReadWrittenPdf(const std::filesystem::path& file) {
     for (int guard = 0; action.isDictionary() && guard < 8; ++guard) {
       if (action.getKey("/S").isNameAndEquals("/GoTo")) dest = action.getKey("/D");
       if (action.getKey("/S").isNameAndEquals("/JavaScript")) node.javaScript = action.getKey("/JS").getUTF8Value();
+      if (action.getKey("/S").isNameAndEquals("/GoToR")) {
+        auto fileEntry = action.getKey("/F");
+        if (fileEntry.isString()) {
+          node.remoteFile = fileEntry.getUTF8Value();
+          node.remoteFileBytes = fileEntry.getStringValue();
+        } else if (fileEntry.isDictionary()) {
+          if (fileEntry.getKey("/UF").isString()) node.remoteFile = fileEntry.getKey("/UF").getUTF8Value();
+          if (fileEntry.getKey("/F").isString()) node.remoteFileBytes = fileEntry.getKey("/F").getStringValue();
+        }
+        auto remoteDest = action.getKey("/D");
+        if (remoteDest.isArray() && remoteDest.getArrayNItems() >= 1) {
+          if (remoteDest.getArrayItem(0).isInteger()) node.remotePage = remoteDest.getArrayItem(0).getIntValueAsInt();
+          for (int i = 1; i < remoteDest.getArrayNItems(); ++i) {
+            node.remoteView += (i == 1 ? "" : " ") + remoteDest.getArrayItem(i).unparse();
+          }
+        }
+        node.newWindow = action.getKey("/NewWindow").isBool() && action.getKey("/NewWindow").getBoolValue();
+      }
       action = action.getKey("/Next");
     }
     if (dest.isArray() && dest.getArrayNItems() >= 1) node.targetPage = pageOf(dest.getArrayItem(0));

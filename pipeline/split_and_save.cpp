@@ -159,6 +159,14 @@ void JobSteps::NextPartName() {
 }
 
 void JobSteps::SaveInParts() {
+  jobPageCount_ = workPDDoc->GetNumPages();
+  parts_.clear();
+  SplitByUnit();
+  RelinkParts();
+  ReportOutsideBookmarks();
+}
+
+void JobSteps::SplitByUnit() {
   switch (options_.OpSplit) {
     case 0:
     case 1:
@@ -183,17 +191,20 @@ void JobSteps::SaveInParts() {
   }
 }
 
-void JobSteps::BuildPartBookmarks(acrobat::Document& document, platform::StatusSink& sink) {
-  bookmarks::BuildBookmarks(document, pageOffset, frontPageCount, lstMokuji_, options_.Check2 != 0, sink);
+bookmarks::BuiltBookmarks JobSteps::BuildPartBookmarks(acrobat::Document& document, platform::StatusSink& sink,
+                                                       std::vector<LinkUse>* uses) {
+  return bookmarks::BuildBookmarks(document, pageOffset, frontPageCount, lstMokuji_,
+                                   PartBookmarkOptions(pageOffset, document.GetNumPages(), uses), sink);
 }
 
-void JobSteps::PreparePart(acrobat::Document& document, platform::StatusSink& sink) {
+bookmarks::BuiltBookmarks JobSteps::PreparePart(acrobat::Document& document, platform::StatusSink& sink,
+                                                std::vector<LinkUse>* uses) {
   // A part starts from the blank base file, not from the working document,
   // so the opening state set on the working document is set on it again:
   // every part opens like the one-file output.
   document.SetPageMode(kModeBookmarksPane);
   document.SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
-  BuildPartBookmarks(document, sink);
+  return BuildPartBookmarks(document, sink, uses);
 }
 
 long long JobSteps::Measure(acrobat::Document& document, MeasuringFile& file) {
@@ -232,7 +243,8 @@ bool JobSteps::IsOverLimit(acrobat::Document& document, MeasuringFile& file) {
 }
 
 void JobSteps::WritePart(acrobat::Document& document, MeasuringFile& file) {
-  PreparePart(document, status_);
+  WrittenPart written{partPath, pageOffset, document.GetNumPages(), {}};
+  NoteOutside(PreparePart(document, status_, &written.links));
   // The backup comes right before the save, so an earlier part file is never
   // overwritten in place and a failure before this point leaves it alone.
   BackUpExistingFile(partPath);
@@ -243,6 +255,7 @@ void JobSteps::WritePart(acrobat::Document& document, MeasuringFile& file) {
     document.Save(partPath);
   }
   pageOffset += document.GetNumPages();
+  parts_.push_back(std::move(written));
 }
 
 void JobSteps::SaveWithinLimit(acrobat::Document& document) {

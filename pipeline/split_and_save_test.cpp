@@ -81,15 +81,21 @@ TEST_F(SplitTest, TenPageChaptersBecomeThreeParts) {
     int forced;
     std::vector<std::vector<std::string>> titles;  // top-level bookmarks per part
     std::vector<std::vector<int>> targets;
+    std::vector<std::vector<std::string>> files;   // the part file a bookmark opens, "" for its own
+    int relinked;  // parts saved once more with their links put right
   };
   const std::vector<Case> cases = {
       // Each part bookmarks its own chapter at the part's own page; the cover
       // bookmark only in the first part.
-      {0, {{"表紙", "第1章　総則"}, {"第2章　設計"}, {"第3章　施工"}}, {{0, 2}, {0}, {0}}},
-      // Forced creation: the later chapters follow, pointing past the part.
+      {0, {{"表紙", "第1章　総則"}, {"第2章　設計"}, {"第3章　施工"}}, {{0, 2}, {0}, {0}}, {{"", ""}, {""}, {""}}, 0},
+      // Forced creation: the later chapters follow, each opening the part
+      // that holds it at its first page. Part 001 was written taking chapter
+      // 3 to lie in part 002, and is saved again once part 003 stands.
       {1,
        {{"表紙", "第1章　総則", "第2章　設計", "第3章　施工"}, {"第2章　設計", "第3章　施工"}, {"第3章　施工"}},
-       {{0, 2, 12, 22}, {0, 10}, {0}}},
+       {{0, 2, 0, 0}, {0, 0}, {0}},
+       {{"", "", "報告書_002.PDF", "報告書_003.PDF"}, {"", "報告書_003.PDF"}, {""}},
+       1},
   };
   for (const Mode& mode : kModes) {
     for (const Case& c : cases) {
@@ -107,12 +113,15 @@ TEST_F(SplitTest, TenPageChaptersBecomeThreeParts) {
       if (std::string(mode.name) == "exact bound") {
         // The bound tells every overflow, and each part's one measuring save
         // becomes its part file.
-        EXPECT_EQ(engine.saveCount() - savesBefore, 3);
+        EXPECT_EQ(engine.saveCount() - savesBefore, 3 + c.relinked);
       }
       for (int n = 1; n <= 3; ++n) {
         const auto& part = engine.SavedAt(PartPath(parent, n));
         EXPECT_EQ(Titles(part.bookmarks), c.titles[n - 1]) << "part " << n;
         EXPECT_EQ(Targets(part.bookmarks), c.targets[n - 1]) << "part " << n;
+        std::vector<std::string> files;
+        for (const auto& bookmark : part.bookmarks) files.push_back(bookmark.remoteFile);
+        EXPECT_EQ(files, c.files[n - 1]) << "part " << n;
       }
       EXPECT_EQ(PageStatuses(), (std::vector<std::string>{"P.1 : 第1章　総則", "P.11 : 第2章　設計",
                                                           "P.21 : 第3章　施工", "P.31 : EOF"}));

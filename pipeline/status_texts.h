@@ -39,4 +39,18 @@ inline constexpr const char* kWarnNoThumbnail = "警告: 描画に時間かメ�
 inline constexpr const char* kWarnPageSuffix = " ページ";
 inline constexpr const char* kWarnNoCutFound = "警告: 分割サイズ以内に切り分けられないため、そのまま保存します: ";
 
+// Every warning starts with this, so a front end can tell it from progress.
+inline constexpr const char* kWarningMark = "警告: ";
+// The contents page has no line "END": every page after it was read as
+// contents, and the bookmarks point past the document.
+inline constexpr const char* kWarnContentsEndMissing =
+    "警告: 目次の END 行が見つかりません。しおりの移動先が正しくない可能性があります";
+// Bookmarks made (forced creation) whose page lies in no file of the job;
+// their titles follow.
+inline constexpr const char* kWarnBookmarksOutsideJob = "警告: 移動先のページがどのファイルにもないしおりがあります: ";
+// A part whose links into later parts made it outgrow the limit when they
+// were put right; the file name follows.
+inline constexpr const char* kWarnLinksOverLimit =
+    "警告: 他のファイルへのしおりを書き込んだ結果、分割サイズを超えました: ";
+
 }  // namespace vellumark::pipeline

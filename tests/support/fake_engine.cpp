@@ -27,7 +27,17 @@ std::vector<std::string> SavedDocument::labels() const {
 
 acrobat::Bookmark& FakeBookmark::CreateChild(const std::string& title, const std::string& action, int position,
                                              int targetPage) {
-  auto child = std::make_unique<FakeBookmark>(title, action, targetPage);
+  return Insert(std::make_unique<FakeBookmark>(title, action, targetPage), position);
+}
+
+acrobat::Bookmark& FakeBookmark::CreateRemoteChild(const std::string& title, const std::string& fileName,
+                                                   int position, int targetPage) {
+  auto child = std::make_unique<FakeBookmark>(title, "", targetPage);
+  child->remoteFile_ = fileName;
+  return Insert(std::move(child), position);
+}
+
+acrobat::Bookmark& FakeBookmark::Insert(std::unique_ptr<FakeBookmark> child, int position) {
   auto* raw = child.get();
   const auto at = static_cast<std::size_t>(std::clamp(position - 1, 0, static_cast<int>(children_.size())));
   children_.insert(children_.begin() + static_cast<std::ptrdiff_t>(at), std::move(child));
@@ -41,7 +51,7 @@ std::vector<acrobat::Bookmark*> FakeBookmark::children() {
 }
 
 BookmarkNode FakeBookmark::Snapshot() const {
-  BookmarkNode node{title_, action_, target_, {}};
+  BookmarkNode node{title_, action_, target_, remoteFile_, {}};
   for (const auto& c : children_) node.children.push_back(c->Snapshot());
   return node;
 }
@@ -49,6 +59,12 @@ BookmarkNode FakeBookmark::Snapshot() const {
 int FakeBookmark::CountAll() const {
   int n = static_cast<int>(children_.size());
   for (const auto& c : children_) n += c->CountAll();
+  return n;
+}
+
+int FakeBookmark::CountRemote() const {
+  int n = remoteFile_.empty() ? 0 : 1;
+  for (const auto& c : children_) n += c->CountRemote();
   return n;
 }
 
@@ -94,7 +110,8 @@ long long FakeDocument::SavedSizeLowerBound() const {
 
 void FakeDocument::Save(const std::filesystem::path& path) {
   if (closed_) throw std::logic_error("fake engine: save of a closed document");
-  const long long size = kSaveOverhead + PageWeights() + kBookmarkWeight * root_.CountAll();
+  const long long size = kSaveOverhead + PageWeights() + kBookmarkWeight * root_.CountAll() +
+                         engine_.remoteLinkWeight * root_.CountRemote();
   // The mark fits: every file is at least kSaveOverhead bytes.
   const std::string mark = kSaveMark + std::to_string(engine_.savesInOrder_.size()) + "\n";
   const auto tmp = path.string() + ".part";
@@ -152,19 +169,25 @@ void FakeEngine::AddFile(const std::filesystem::path& path, std::vector<FakePage
 std::unique_ptr<acrobat::View> FakeEngine::Open(const std::filesystem::path& path) {
   ++openCount_;
   if (auto it = files_.find(path); it != files_.end()) return std::make_unique<FakeView>(*this, it->second);
+  if (const SavedDocument* saved = FindSaved(path)) return std::make_unique<FakeView>(*this, saved->pages);
   if (std::filesystem::exists(path)) {
     return std::make_unique<FakeView>(*this, std::vector<FakePage>{FakePage{"", blankWeight, "blank", false}});
   }
   throw acrobat::PdfError(path, "ファイルが見つかりません");
 }
 
-const SavedDocument& FakeEngine::SavedAt(const std::filesystem::path& path) const {
+const SavedDocument* FakeEngine::FindSaved(const std::filesystem::path& path) const {
   std::ifstream in(path, std::ios::binary);
   std::string mark;
   if (in && std::getline(in, mark) && mark.rfind(kSaveMark, 0) == 0) {
     const std::size_t number = std::stoul(mark.substr(sizeof kSaveMark - 1));
-    if (number < savesInOrder_.size()) return savesInOrder_[number];
+    if (number < savesInOrder_.size()) return &savesInOrder_[number];
   }
+  return nullptr;
+}
+
+const SavedDocument& FakeEngine::SavedAt(const std::filesystem::path& path) const {
+  if (const SavedDocument* saved = FindSaved(path)) return *saved;
   throw std::out_of_range("fake engine: nothing saved at " + path.string());
 }
 

@@ -28,7 +28,8 @@ struct FakePage {
 struct BookmarkNode {
   std::string title;
   std::string action;
-  int targetPage = 0;
+  int targetPage = 0;        // in this file, or in remoteFile when it is set
+  std::string remoteFile;    // the file a remote go-to opens; "" for a local one
   std::vector<BookmarkNode> children;
 };
 
@@ -42,6 +43,9 @@ struct SavedDocument {
 
 inline constexpr long long kSaveOverhead = 100;
 inline constexpr long long kBookmarkWeight = 0;
+// What one remote go-to adds to a save: a link into another file is a
+// dictionary of its own, unlike the local ones the weights leave out.
+inline constexpr long long kRemoteLinkWeight = 0;
 
 class FakeBookmark final : public acrobat::Bookmark {
  public:
@@ -50,14 +54,20 @@ class FakeBookmark final : public acrobat::Bookmark {
   void Remove() override { children_.clear(); }
   acrobat::Bookmark& CreateChild(const std::string& title, const std::string& action, int position,
                                  int targetPage) override;
+  acrobat::Bookmark& CreateRemoteChild(const std::string& title, const std::string& fileName, int position,
+                                       int targetPage) override;
   std::vector<acrobat::Bookmark*> children() override;
   std::string title() const override { return title_; }
   BookmarkNode Snapshot() const;
   int CountAll() const;
+  int CountRemote() const;
 
  private:
+  acrobat::Bookmark& Insert(std::unique_ptr<FakeBookmark> child, int position);
+
   std::string title_, action_;
   int target_;
+  std::string remoteFile_;
   std::vector<std::unique_ptr<FakeBookmark>> children_;
 };
 
@@ -118,8 +128,9 @@ class FakeEngine final : public acrobat::Engine {
   // Registers a source PDF: opening `path` gives these pages. The file is
   // also created on disk (a few bytes) so existence checks see it.
   void AddFile(const std::filesystem::path& path, std::vector<FakePage> pages);
-  // Any existing file that was not registered opens as the blank one-page
-  // base (what the template writer produces); a missing one throws PdfError.
+  // A file this engine saved opens as the pages it was saved with; any other
+  // existing file that was not registered opens as the blank one-page base
+  // (what the template writer produces); a missing one throws PdfError.
   std::unique_ptr<acrobat::View> Open(const std::filesystem::path& path) override;
 
   // Every save by the path it was made to.
@@ -137,9 +148,13 @@ class FakeEngine final : public acrobat::Engine {
   // How much of the page weights the lower bound claims: 100 gives the
   // exact size a save writes, 0 a bound of 0 (nothing known).
   int lowerBoundPercent = 100;
+  // Bytes each remote go-to adds to a save (kept out of the lower bound,
+  // like every bookmark).
+  long long remoteLinkWeight = kRemoteLinkWeight;
 
  private:
   friend class FakeDocument;
+  const SavedDocument* FindSaved(const std::filesystem::path& path) const;
   std::map<std::filesystem::path, std::vector<FakePage>> files_;
   std::map<std::filesystem::path, SavedDocument> saved_;
   std::vector<SavedDocument> savesInOrder_;
