@@ -82,7 +82,7 @@ void WriteSettingsFile(const std::filesystem::path& path, const SettingsRecord& 
   } catch (const platform::UserError& error) {
     throw platform::UserError(path, error.reason());
   }
-  platform::ReplaceFileContent(path, bytes);
+  platform::WriteAtomically(path, bytes);
 }
 
 bool ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& settings) {

@@ -32,7 +32,7 @@ void SaveJobListFile(const std::filesystem::path& path, const std::vector<std::s
     }
     bytes += kLineEnd;
   }
-  platform::ReplaceFileContent(path, bytes);
+  platform::WriteAtomically(path, bytes);
 }
 
 std::vector<std::string> LoadJobListFile(const std::filesystem::path& path) {
