@@ -10,6 +10,7 @@
 #include "pipeline/file_names.h"
 #include "pipeline/job_steps.h"
 #include "pipeline/status_texts.h"
+#include "platform/file_io.h"
 #include "platform/folders.h"
 
 namespace vellumark::pipeline {
@@ -43,6 +44,9 @@ void JobSteps::MakeOutputPath() {
   // An existing folder is used as it is; one that cannot be created shows
   // itself when the first file is saved into it, with that file's name.
   platform::MakeSureDirectoryPathExists(platform::AddTrailingBackslash(platform::PathToUtf8(outputPath.parent_path())));
+  // A run killed while saving left its temporary file beside the outputs;
+  // nothing else would ever remove it.
+  platform::RemoveLeftOverTemporaries(outputPath.parent_path());
 }
 
 void JobSteps::RecogniseHeadings() {

@@ -142,6 +142,7 @@ class JobSteps {
   CutSearch cutSearch_;
   MeasuringFile temp_;     // "temp.pdf": whole parts and the size-only document
   MeasuringFile cutFile_;  // "defQ.PDF": the runs of the size cut
+  bool earlierPartsSetAside_ = false;
 };
 
 // The length of a saved file; throws UserError naming it when it cannot be

@@ -215,8 +215,16 @@ bool JobSteps::IsOverLimit(acrobat::Document& document, MeasuringFile& file) {
 
 void JobSteps::WritePart(acrobat::Document& document, MeasuringFile& file) {
   PreparePart(document, status_);
+  // Before the first part is written, every part an earlier run left goes
+  // to its backup, those numbered above this run's last part included: the
+  // folder then never holds the parts of two runs side by side, even when
+  // this one stops half way. A failure before this point leaves them alone.
+  if (!earlierPartsSetAside_) {
+    SetAsideEarlierParts(outputPath);
+    earlierPartsSetAside_ = true;
+  }
   // The backup comes right before the save, so an earlier part file is never
-  // overwritten in place and a failure before this point leaves it alone.
+  // overwritten in place.
   BackUpExistingFile(partPath);
   if (UsesShortcuts() && Holds(file, document)) {
     file.document = nullptr;

@@ -35,4 +35,10 @@ inline constexpr const char* kBackupSuffix = "bak";
 inline constexpr const char* kWarnPageOverLimit = "警告: 1ページだけで分割サイズを超えるため、そのまま保存します: ";
 inline constexpr const char* kWarnNoCutFound = "警告: 分割サイズ以内に切り分けられないため、そのまま保存します: ";
 
+// A file of the job that has no page: the job goes on without it.
+inline constexpr const char* kWarnNoPages = "警告: ページがない PDF のため、何も追加しませんでした: ";
+
+// A job file that is a folder, a FIFO or a device rather than a file.
+inline constexpr const char* kNotARegularFile = "通常のファイルではないため開けません";
+
 }  // namespace vellumark::pipeline
