@@ -87,6 +87,10 @@ TEST_F(JobListFileTest, FailedLoadNamesTheFileAndKeepsTheList) {
       {"missing", [] {}, ""},
       {"a folder of that name", [this] { fs::create_directory(file_); }, ""},
       {"not CP932 on line 2", [this] { WriteBytes(file_, "A.pdf\r\n\x85\x40.pdf\r\n"); }, "2 行目"},
+      // "C:\a<TAB>b.pdf" was one file: as a job line it would be two.
+      {"a name with a TAB on line 2", [this] { WriteBytes(file_, "A.pdf\r\nC:\\a\tb.pdf\r\n"); },
+       "2 行目: 「C:\\a」"},
+      {"an empty child after a TAB", [this] { WriteBytes(file_, "A.pdf\t\r\n"); }, "1 行目: 「」"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

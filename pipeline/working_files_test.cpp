@@ -67,6 +67,9 @@ TEST(FileNamesTest, PartNamesFollowTheParentsName) {
       {"/d/変換済み/a.pdf", 1000, "/d/変換済み/a_1000.PDF"},
       // Four characters go whatever they are: multi-byte ones count as one.
       {"/d/変換済み/報告書pdf", 2, "/d/変換済み/報告_002.PDF"},
+      // ...but only of the file name: the parts stay in the output folder.
+      {"/d/変換済み/pdf", 1, "/d/変換済み/pdf_001.PDF"},
+      {"/d/変換済み/a.pd", 3, "/d/変換済み/a.pd_003.PDF"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(platform::PathToUtf8(PartFileName(platform::PathFromUtf8(c.output), c.number)), c.part);
