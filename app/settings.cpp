@@ -82,6 +82,8 @@ void WriteSettingsFile(const std::filesystem::path& path, const SettingsRecord& 
   } catch (const platform::UserError& error) {
     throw platform::UserError(path, error.reason());
   }
+  // A temporary file left by a program killed while saving goes first.
+  platform::RemoveLeftOverTemporaries(path.parent_path());
   platform::WriteAtomically(path, bytes);
 }
 

@@ -34,6 +34,9 @@ void SaveJobListFile(const std::filesystem::path& path, const std::vector<std::s
     }
     bytes += kLineEnd;
   }
+  // A batch killed while saving its list left a temporary file beside it;
+  // the next save is the moment to take it away.
+  platform::RemoveLeftOverTemporaries(path.parent_path());
   platform::WriteAtomically(path, bytes);
 }
 

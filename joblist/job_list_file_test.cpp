@@ -1,6 +1,7 @@
 #include "joblist/job_list_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
@@ -105,6 +106,18 @@ TEST_F(JobListFileTest, FailedLoadNamesTheFileAndKeepsTheList) {
     }
     EXPECT_EQ(list.jobs(), Lines{"/a.pdf"});
   }
+}
+
+TEST_F(JobListFileTest, SaveTakesAwayWhatAKilledSaveLeft) {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  ASSERT_GT(child, 0);
+  waitpid(child, nullptr, 0);
+  const fs::path leftover = folder_ / (".vm-" + std::to_string(child) + "-Ab3dE9.tmp");
+  WriteBytes(leftover, "/half");
+  SaveJobListFile(file_, {"/a.pdf"});
+  EXPECT_FALSE(fs::exists(leftover));
+  EXPECT_EQ(ReadBytes(file_), "/a.pdf\r\n");
 }
 
 TEST_F(JobListFileTest, FailedSaveKeepsThePreviousFile) {

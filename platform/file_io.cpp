@@ -368,6 +368,7 @@ void MoveFileAtomically(const fs::path& from, const fs::path& to) {
     SyncFolder(to.parent_path());
     return;
   }
+  if (error == ENOENT && !fs::exists(from)) throw UserError(from, kMissing);
   if (error != EXDEV) throw UserError(to, WriteFailureReason(error));
   // Another file system: the bytes are copied under a temporary name beside
   // `to`, so the move stays all or nothing there too.
@@ -396,7 +397,7 @@ bool IsTemporaryFileName(const std::string& name) {
 
 int RemoveLeftOverTemporaries(const fs::path& folder) {
   std::error_code ec;
-  fs::directory_iterator it(folder, ec);
+  fs::directory_iterator it(folder.empty() ? fs::path(".") : folder, ec);
   if (ec) return 0;
   int removed = 0;
   int seen = 0;
