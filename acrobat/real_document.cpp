@@ -299,11 +299,12 @@ void RealDocument::WriteOpeningState() {
 
 namespace {
 
-// QPDF's own file output cannot be trusted with a full disk: its stdio
-// pipeline ignores what fflush reports at the end and the file is closed
-// without looking at the result, so the buffered tail of a file can be lost
-// while the save "succeeds". The writer's output goes through this pipeline
-// into the checked sink instead, where every byte is accounted for.
+// QPDF's own file output cannot be trusted with a full disk: it writes
+// through stdio, its pipeline ignores what the final fflush reports, and
+// nothing syncs the file, so bytes the C library buffered can be lost while
+// the save "succeeds" (a full disk gave truncated files and exit status 0).
+// The writer's output goes through this pipeline into the checked sink
+// instead, where every byte is accounted for.
 class CheckedFilePipeline final : public Pipeline {
  public:
   explicit CheckedFilePipeline(platform::FileSink& sink) : Pipeline("vellumark output", nullptr), sink_(sink) {}
