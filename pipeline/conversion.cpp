@@ -81,6 +81,9 @@ void Conversion::SetCutSearch(CutSearch search) { state_->cutSearch = search; }
 
 void Conversion::RunJob(const ConversionOptions& options, const std::function<void(JobSteps&)>& steps) {
   status_.ShowStatus(kStatusWait);
+  // Temporary files of a run killed while saving a working file; those of a
+  // run still going are left alone.
+  platform::RemoveLeftOverTemporaries(files_.workFolder);
   // A fresh job state per job: offsets, counters and documents of the last
   // job (finished or failed) cannot leak into this one.
   JobSteps job(engine_, files_, status_, options, lstMokuji_, warnings_, state_->cutSearch);

@@ -128,13 +128,16 @@ TEST_F(OutputFilesTest, TemporaryFilesOfAKilledRunGoWithTheNextRun) {
   waitpid(child, nullptr, 0);
   // What a run killed while saving leaves: this version's name, and an
   // earlier version's.
+  const fs::path workFolder = temp.path() / "work";
   for (const std::string& name :
        std::vector<std::string>{".vm-" + std::to_string(child) + "-Xy12ab.tmp", "報告書.pdf.vellumark-77-0.tmp"}) {
     testsupport::WriteBytes(outputFolder / platform::PathFromUtf8(name), "%PDF-1.4 half");
+    testsupport::WriteBytes(workFolder / platform::PathFromUtf8(name), "%PDF-1.4 half");
   }
   options.OpSave = 1;
   conversion.ConvertJob(platform::PathToUtf8(parent), options);
   EXPECT_EQ(NamesIn(outputFolder), std::set<std::string>{"報告書.pdf"});
+  EXPECT_TRUE(NamesIn(workFolder).empty());
 }
 
 TEST_F(OutputFilesTest, AChildWithoutPagesIsWarnedAboutAndAFifoIsRefused) {
