@@ -255,15 +255,13 @@ struct ThumbnailImage {
 };
 std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector<int>& pageIndexes);
 
-// A file name beside `path` for writing before the rename to `path`: in the
-// same folder, so the rename never crosses file systems, and unique.
-std::filesystem::path TemporaryNameBeside(const std::filesystem::path& path);
 // The path as the UTF-8 text QPDF takes for file names.
 std::string Utf8Path(const std::filesystem::path& path);
 
-// Writes `pdf` to `path` through a temporary file beside it and a rename, so
-// no partly written file ever stands under the final name. `configure` sets
-// the writer's options. Throws PdfError naming `path`.
+// Writes `pdf` to `path` through the program's atomic file writer, so no
+// partly written file ever stands under the final name and a failed write
+// (a full disk) fails the save. `configure` sets the writer's options.
+// Throws PdfError naming `path` and the reason.
 void WriteAtomically(QPDF& pdf, const std::filesystem::path& path,
                      const std::function<void(QPDFWriter&)>& configure);
 

@@ -1,13 +1,12 @@
 // The working, source and part documents of a conversion on QPDF: pages
 // are held in a list of their own and written into the page tree at save
 // time, together with the outline and the opening state.
+#include <qpdf/Pipeline.hh>
 #include <qpdf/QPDFWriter.hh>
 #include <qpdf/QUtil.hh>
 
 #include <algorithm>
-#include <atomic>
 #include <charconv>
-#include <chrono>
 #include <map>
 #include <new>
 #include <string>
@@ -16,6 +15,7 @@
 
 #include "acrobat/engine_messages.h"
 #include "acrobat/qpdf_document.h"
+#include "platform/file_io.h"
 
 namespace vellumark::acrobat::detail {
 
@@ -55,16 +55,6 @@ QPDFObjectHandle XyzDestination(const QPDFObjectHandle& page, double zoom) {
 std::string Utf8Path(const std::filesystem::path& path) {
   const auto u8 = path.u8string();
   return std::string(u8.begin(), u8.end());
-}
-
-std::filesystem::path TemporaryNameBeside(const std::filesystem::path& path) {
-  // The clock and a counter keep names apart between processes and between
-  // saves of this one.
-  static std::atomic<unsigned> counter{0};
-  const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
-  auto name = path.filename();
-  name += ".vellumark-" + std::to_string(tick) + "-" + std::to_string(counter++) + ".tmp";
-  return path.parent_path() / name;
 }
 
 QPDFObjectHandle MakeTextString(const std::string& utf8) {
@@ -320,21 +310,46 @@ void RealDocument::WriteOpeningState() {
   }
 }
 
+namespace {
+
+// QPDF's own file output cannot be trusted with a full disk: it writes
+// through stdio, its pipeline ignores what the final fflush reports, and
+// nothing syncs the file, so bytes the C library buffered can be lost while
+// the save "succeeds" (a full disk gave truncated files and exit status 0).
+// The writer's output goes through this pipeline into the checked sink
+// instead, where every byte is accounted for.
+class CheckedFilePipeline final : public Pipeline {
+ public:
+  explicit CheckedFilePipeline(platform::FileSink& sink) : Pipeline("vellumark output", nullptr), sink_(sink) {}
+  void write(unsigned char const* data, size_t length) override {
+    sink_.Write(reinterpret_cast<const char*>(data), length);
+  }
+  // Syncing and closing belong to the sink's owner, after the last byte.
+  void finish() override {}
+
+ private:
+  platform::FileSink& sink_;
+};
+
+}  // namespace
+
 void WriteAtomically(QPDF& pdf, const std::filesystem::path& path,
                      const std::function<void(QPDFWriter&)>& configure) {
-  const auto temporary = TemporaryNameBeside(path);
-  std::error_code ec;
   try {
-    QPDFWriter writer(pdf, Utf8Path(temporary).c_str());
-    configure(writer);
-    writer.write();
+    platform::WriteAtomically(path, [&](platform::FileSink& sink) {
+      CheckedFilePipeline output(sink);
+      QPDFWriter writer(pdf);
+      writer.setOutputPipeline(&output);
+      configure(writer);
+      writer.write();
+    });
+  } catch (const PdfError&) {
+    throw;
+  } catch (const platform::UserError& error) {
+    // The file system's reason ("the disk is full") tells the user more than
+    // a bare "cannot save".
+    throw PdfError(error.file(), error.reason());
   } catch (const std::exception&) {
-    std::filesystem::remove(temporary, ec);
-    throw PdfError(path, kCannotSave);
-  }
-  std::filesystem::rename(temporary, path, ec);
-  if (ec) {
-    std::filesystem::remove(temporary, ec);
     throw PdfError(path, kCannotSave);
   }
 }

@@ -32,7 +32,7 @@ std::string EncodeExtraSettings(const SettingsRecord& settings) {
 }
 
 void WriteExtraSettingsFile(const std::filesystem::path& path, const SettingsRecord& settings) {
-  platform::ReplaceFileContent(path, EncodeExtraSettings(settings));
+  platform::WriteAtomically(path, EncodeExtraSettings(settings));
 }
 
 void ReadExtraSettingsFile(const std::filesystem::path& path, SettingsRecord& settings) {

@@ -127,6 +127,22 @@ class JobListsTest : public QObject {
     QCOMPARE(Control<DropList>(*form, "List2")->count(), 0);
   }
 
+  void namesWithATabAreRefusedWithAWarningNamingThem() {
+    Sandbox sandbox;
+    auto form = FormWithJobs(sandbox, {"P.pdf", "報告\t書.pdf"});
+    auto* list1 = Control<DropList>(*form, "List1");
+    QCOMPARE(Entries(*list1), QStringList{sandbox.PathText("jobs/P.pdf")});
+    QCOMPARE(sandbox.messages.shown.size(), std::size_t{1});
+    QVERIFY(sandbox.messages.shown[0].text.contains(sandbox.PathText("jobs/報告\t書.pdf")));
+    QCOMPARE(sandbox.messages.shown[0].icon, MessageIcon::kWarning);
+
+    list1->setCurrentRow(0);
+    DropFiles(*Control<DropList>(*form, "List2"), JobPaths(sandbox, {"C1.pdf", "付\t録.pdf"}));
+    QCOMPARE(Entries(*Control<DropList>(*form, "List2")), JobPaths(sandbox, {"C1.pdf"}));
+    QCOMPARE(sandbox.messages.shown.size(), std::size_t{2});
+    QVERIFY(sandbox.messages.shown[1].text.contains(sandbox.PathText("jobs/付\t録.pdf")));
+  }
+
   void deleteKeyRemovesTheSelectedJobAndSelectsANeighbour_data() {
     QTest::addColumn<int>("jobCount");
     QTest::addColumn<int>("selectedBefore");

@@ -27,6 +27,7 @@
 #include "app/text_boxes.h"
 #include "app/window_texts.h"
 #include "export/contents_list.h"
+#include "joblist/job_line.h"
 #include "joblist/job_list_file.h"
 #include "pipeline/batch.h"
 #include "platform/error.h"
@@ -338,6 +339,7 @@ void Form1::List2_SelectionChanged() {
 void Form1::List1_FilesDropped(const QStringList& paths) {
   jobList_.DropOnJobList(ToUtf8List(paths));
   SyncListsFromModel();
+  ShowRefusedNames();
 }
 
 void Form1::List2_FilesDropped(const QStringList& paths) {
@@ -346,6 +348,15 @@ void Form1::List2_FilesDropped(const QStringList& paths) {
     return;
   }
   SyncListsFromModel();
+  ShowRefusedNames();
+}
+
+void Form1::ShowRefusedNames() {
+  QStringList lines;
+  for (const std::string& name : jobList_.refusedNames()) {
+    lines << Tr(joblist::kTabInNameMessage) + QString::fromStdString(name);
+  }
+  if (!lines.isEmpty()) messages_.Show(lines.join(QLatin1Char('\n')), MessageIcon::kWarning);
 }
 
 void Form1::DeleteSelectedItem(DropList& list) {

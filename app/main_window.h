@@ -85,6 +85,8 @@ class Form1 final : public QMainWindow, private platform::StatusSink {
   void List2_SelectionChanged();
   void List1_FilesDropped(const QStringList& paths);
   void List2_FilesDropped(const QStringList& paths);
+  // Tells the user which dropped names were refused (a TAB in the name).
+  void ShowRefusedNames();
 
   void RunBatchCommand();
   void CopyContentsList();

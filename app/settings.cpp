@@ -82,7 +82,9 @@ void WriteSettingsFile(const std::filesystem::path& path, const SettingsRecord& 
   } catch (const platform::UserError& error) {
     throw platform::UserError(path, error.reason());
   }
-  platform::ReplaceFileContent(path, bytes);
+  // A temporary file left by a program killed while saving goes first.
+  platform::RemoveLeftOverTemporaries(path.parent_path());
+  platform::WriteAtomically(path, bytes);
 }
 
 bool ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& settings) {

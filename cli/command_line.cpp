@@ -184,6 +184,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if (request.files.empty()) return UsageError("親 PDF ファイルを指定してください");
     for (const std::string& file : request.files) {
       if (!joblist::IsPdfPath(file)) return UsageError("PDF ファイルではありません: " + file);
+      if (joblist::HasTabInName(file)) return UsageError(joblist::kTabInNameMessage + file);
     }
   }
   // In split mode a batch must not start with a size no part can be cut to;

@@ -118,6 +118,8 @@ TEST(CommandLineTest, MisuseExitsWithTwoAndRunsNothing) {
       {"convert", "--one-file=yes", "a.pdf"},
       {"convert", "--contents-list", "a.pdf"},
       {"convert", "notes.txt"},
+      {"convert", "a.pdf", "付録\t2.pdf"},  // would come back as two files
+      {"headings", "報告\t書.pdf"},
       {"convert", "--settings", "/no/such/Vellumark.ini", "a.pdf"},
       {"batch"},
       {"batch", "one.txt", "two.txt"},

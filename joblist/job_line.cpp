@@ -44,4 +44,6 @@ bool IsPdfPath(const std::string& path) {
   return true;
 }
 
+bool HasTabInName(const std::string& path) { return path.find(kFieldSeparator) != std::string::npos; }
+
 }  // namespace vellumark::joblist

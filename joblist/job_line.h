@@ -19,4 +19,9 @@ std::string JoinJobLine(const Job& job);
 // required: the test looks at those three characters only).
 bool IsPdfPath(const std::string& path);
 
+// A TAB separates the files of a job line, so a file whose name holds one
+// would come back as two files. Such a name is refused where it enters.
+bool HasTabInName(const std::string& path);
+inline constexpr const char* kTabInNameMessage = "ファイル名にタブ文字が含まれているため使えません: ";
+
 }  // namespace vellumark::joblist

@@ -22,8 +22,13 @@ int NeighbourAfterDelete(int removedIndex, int newCount) {
 
 int JobListModel::DropOnJobList(const std::vector<std::string>& paths) {
   int added = 0;
+  refusedNames_.clear();
   for (const std::string& path : paths) {
     if (!IsPdfPath(path)) continue;
+    if (HasTabInName(path)) {
+      refusedNames_.push_back(path);
+      continue;
+    }
     jobs_.push_back(path);
     // Each new job is selected at once, like a click on it, so after the drop
     // the last added job is selected and the child list (empty) is its own.
@@ -73,6 +78,7 @@ void JobListModel::RemoveTopJob() {
 void JobListModel::SelectChild(int index) { selectedChild_ = InRange(index, children_.size()) ? index : -1; }
 
 JobListModel::ChildDropResult JobListModel::DropOnChildList(const std::vector<std::string>& paths) {
+  refusedNames_.clear();
   if (!InRange(selectedJob_, jobs_.size())) return ChildDropResult::kNoJobSelected;
   std::string& line = jobs_[static_cast<std::size_t>(selectedJob_)];
   Job job{SplitJobLine(line).parent, {}};
@@ -80,7 +86,12 @@ JobListModel::ChildDropResult JobListModel::DropOnChildList(const std::vector<st
   // and the child list shows exactly the new line's children (not the old
   // ones followed by the new), so what the user sees is what is converted.
   for (const std::string& path : paths) {
-    if (IsPdfPath(path)) job.children.push_back(path);
+    if (!IsPdfPath(path)) continue;
+    if (HasTabInName(path)) {
+      refusedNames_.push_back(path);
+    } else {
+      job.children.push_back(path);
+    }
   }
   line = JoinJobLine(job);
   children_ = std::move(job.children);

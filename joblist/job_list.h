@@ -14,8 +14,12 @@ class JobListModel {
   const std::vector<std::string>& jobs() const { return jobs_; }
   int selectedJob() const { return selectedJob_; }  // -1: none
   // Each path passing the PDF test becomes a new job at the end and is
-  // selected at once. Returns how many were added.
+  // selected at once; a name with a TAB is refused (see refusedNames()).
+  // Returns how many were added.
   int DropOnJobList(const std::vector<std::string>& paths);
+  // The PDF names the last drop on either list refused because they hold a
+  // TAB, for the window to tell the user.
+  const std::vector<std::string>& refusedNames() const { return refusedNames_; }
   // Selects job `index` and shows its children. -1 (or an index outside the
   // list) selects nothing and empties the child list.
   void SelectJob(int index);
@@ -34,8 +38,8 @@ class JobListModel {
   // -1 or an index outside the child list selects nothing.
   void SelectChild(int index);
   enum class ChildDropResult { kNoJobSelected, kReplaced };
-  // Replaces the selected job's children by the PDFs of the drop. The child
-  // list then shows exactly the job line's children.
+  // Replaces the selected job's children by the PDFs of the drop (names with
+  // a TAB refused). The child list then shows exactly the job line's children.
   ChildDropResult DropOnChildList(const std::vector<std::string>& paths);
   // Shows `children` in the child list (the batch shows the job it converts).
   // The list is then a display only: deleting from it changes no job line.
@@ -56,6 +60,7 @@ class JobListModel {
   // shows something else (after a load or during a batch). Deleting a child
   // edits this job's line only, never whichever job happens to be selected.
   int childOwner_ = -1;
+  std::vector<std::string> refusedNames_;
 };
 
 // The neighbour rule shared by both lists: after removing entry i of a list

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstddef>
 
+#include "joblist/job_line.h"
 #include "platform/codepage.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
@@ -12,6 +13,7 @@ namespace vellumark::joblist {
 namespace {
 
 constexpr char kLineEnd[] = "\r\n";
+constexpr char kNotAPdfField[] = "は PDF ファイルの名前ではありません（名前にタブ文字を含むファイルは使えません）";
 
 std::string LineNumber(std::size_t index) {
   char digits[24];
@@ -32,7 +34,10 @@ void SaveJobListFile(const std::filesystem::path& path, const std::vector<std::s
     }
     bytes += kLineEnd;
   }
-  platform::ReplaceFileContent(path, bytes);
+  // A batch killed while saving its list left a temporary file beside it;
+  // the next save is the moment to take it away.
+  platform::RemoveLeftOverTemporaries(path.parent_path());
+  platform::WriteAtomically(path, bytes);
 }
 
 std::vector<std::string> LoadJobListFile(const std::filesystem::path& path) {
@@ -63,6 +68,19 @@ std::vector<std::string> LoadJobListFile(const std::filesystem::path& path) {
       lines.push_back(platform::Cp932ToUtf8(raw[i]));
     } catch (const platform::UserError& error) {
       throw platform::UserError(path, LineNumber(i) + " 行目: " + error.reason());
+    }
+    // A TAB separates the files of a line, so every field must be a PDF
+    // name: a field that is not is what is left of a name that held a TAB
+    // itself, and converting the pieces would convert the wrong files.
+    const std::string& line = lines.back();
+    if (line.find('\t') == std::string::npos) continue;
+    const Job job = SplitJobLine(line);
+    std::vector<std::string> fields = job.children;
+    fields.insert(fields.begin(), job.parent);
+    for (const std::string& field : fields) {
+      if (!IsPdfPath(field)) {
+        throw platform::UserError(path, LineNumber(i) + " 行目: 「" + field + "」" + kNotAPdfField);
+      }
     }
   }
   return lines;

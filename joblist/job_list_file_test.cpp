@@ -1,6 +1,7 @@
 #include "joblist/job_list_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <functional>
@@ -87,6 +88,10 @@ TEST_F(JobListFileTest, FailedLoadNamesTheFileAndKeepsTheList) {
       {"missing", [] {}, ""},
       {"a folder of that name", [this] { fs::create_directory(file_); }, ""},
       {"not CP932 on line 2", [this] { WriteBytes(file_, "A.pdf\r\n\x85\x40.pdf\r\n"); }, "2 行目"},
+      // "C:\a<TAB>b.pdf" was one file: as a job line it would be two.
+      {"a name with a TAB on line 2", [this] { WriteBytes(file_, "A.pdf\r\nC:\\a\tb.pdf\r\n"); },
+       "2 行目: 「C:\\a」"},
+      {"an empty child after a TAB", [this] { WriteBytes(file_, "A.pdf\t\r\n"); }, "1 行目: 「」"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -101,6 +106,18 @@ TEST_F(JobListFileTest, FailedLoadNamesTheFileAndKeepsTheList) {
     }
     EXPECT_EQ(list.jobs(), Lines{"/a.pdf"});
   }
+}
+
+TEST_F(JobListFileTest, SaveTakesAwayWhatAKilledSaveLeft) {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  ASSERT_GT(child, 0);
+  waitpid(child, nullptr, 0);
+  const fs::path leftover = folder_ / (".vm-" + std::to_string(child) + "-Ab3dE9.tmp");
+  WriteBytes(leftover, "/half");
+  SaveJobListFile(file_, {"/a.pdf"});
+  EXPECT_FALSE(fs::exists(leftover));
+  EXPECT_EQ(ReadBytes(file_), "/a.pdf\r\n");
 }
 
 TEST_F(JobListFileTest, FailedSaveKeepsThePreviousFile) {

@@ -52,6 +52,22 @@ TEST(JobLine, PdfTestLooksAtTheLastThreeCharactersOnly) {
   for (const auto& [path, accepted] : cases) EXPECT_EQ(IsPdfPath(path), accepted) << path;
 }
 
+TEST(JobList, NamesWithATabAreRefusedAtEitherDrop) {
+  const std::string tabbed = "C:\\工事\\報告書\t第2版.pdf";
+  JobListModel list;
+  EXPECT_EQ(list.DropOnJobList({kP, tabbed, kQ}), 2);
+  EXPECT_EQ(list.jobs(), (Lines{kP, kQ}));
+  EXPECT_EQ(list.refusedNames(), Lines{tabbed});
+
+  list.SelectJob(0);
+  list.DropOnChildList({tabbed, kC1});
+  EXPECT_EQ(list.jobs()[0], kP + "\t" + kC1);
+  EXPECT_EQ(list.refusedNames(), Lines{tabbed});
+  // Each drop reports its own refusals only.
+  list.DropOnJobList({kR});
+  EXPECT_TRUE(list.refusedNames().empty());
+}
+
 TEST(JobList, NeighbourRule) {
   struct Case {
     int removed, newCount, expected;

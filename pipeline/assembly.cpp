@@ -6,6 +6,7 @@
 #include "pipeline/file_names.h"
 #include "pipeline/job_steps.h"
 #include "pipeline/status_texts.h"
+#include "platform/error.h"
 
 namespace vellumark::pipeline {
 
@@ -59,10 +60,18 @@ void JobSteps::OpenAndAssemble() {
 
 void JobSteps::AppendPdfFile(const fs::path& path) {
   status_.ShowStatus(FileNameForStatus(path));
+  // Only a regular file is opened: reading a FIFO or a device would wait
+  // for a writer that never comes, or never end.
+  std::error_code ec;
+  const fs::file_status kind = fs::status(path, ec);
+  if (fs::exists(kind) && !fs::is_regular_file(kind)) throw platform::UserError(path, kNotARegularFile);
   const int after = workPDDoc->GetNumPages() - 1;
   OpenedDocument source(engine_, path);
   RemoveAllBookmarks(source.doc());
   const int count = source.doc().GetNumPages();
+  // Nothing to append is no reason to fail the job, but the user put the
+  // file in for its pages and must hear that it had none.
+  if (count == 0) Warn(kWarnNoPages + FileNameForStatus(path));
   workPDDoc->InsertPages(after, source.doc(), 0, count);
   source.Close(false);
 }

@@ -10,6 +10,7 @@
 #include "pipeline/file_names.h"
 #include "pipeline/job_steps.h"
 #include "pipeline/status_texts.h"
+#include "platform/file_io.h"
 #include "platform/folders.h"
 
 namespace vellumark::pipeline {
@@ -43,6 +44,9 @@ void JobSteps::MakeOutputPath() {
   // An existing folder is used as it is; one that cannot be created shows
   // itself when the first file is saved into it, with that file's name.
   platform::MakeSureDirectoryPathExists(platform::AddTrailingBackslash(platform::PathToUtf8(outputPath.parent_path())));
+  // A run killed while saving left its temporary file beside the outputs;
+  // nothing else would ever remove it.
+  platform::RemoveLeftOverTemporaries(outputPath.parent_path());
 }
 
 void JobSteps::RecogniseHeadings() {
@@ -84,6 +88,9 @@ void Conversion::SetCutSearch(CutSearch search) { state_->cutSearch = search; }
 
 void Conversion::RunJob(const ConversionOptions& options, const std::function<void(JobSteps&)>& steps) {
   status_.ShowStatus(kStatusWait);
+  // Temporary files of a run killed while saving a working file; those of a
+  // run still going are left alone.
+  platform::RemoveLeftOverTemporaries(files_.workFolder);
   // A fresh job state per job: offsets, counters and documents of the last
   // job (finished or failed) cannot leak into this one.
   JobSteps job(engine_, files_, status_, options, lstMokuji_, warnings_, state_->cutSearch);

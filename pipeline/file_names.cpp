@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <system_error>
+#include <vector>
 
 #include "pipeline/status_texts.h"
 #include "platform/error.h"
@@ -51,8 +52,13 @@ fs::path PartFileName(const fs::path& outputPath, int partNumber) {
   const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, partNumber);
   std::string number(digits, ec == std::errc() ? end : digits);
   if (number.size() < 3) number.insert(0, 3 - number.size(), '0');
-  const std::string base = DropLastCharacters(platform::PathToUtf8(outputPath), 4);
-  return platform::PathFromUtf8(base + kPartSeparator + number + kPartExtension);
+  // The four characters that go are the file name's own: a name without an
+  // extension ("pdf") must not lose the separator and write its parts
+  // beside the output folder, and one that would be left empty keeps
+  // itself whole, so its parts still carry its name.
+  std::string name = DropLastCharacters(platform::PathToUtf8(outputPath.filename()), 4);
+  if (name.empty()) name = platform::PathToUtf8(outputPath.filename());
+  return outputPath.parent_path() / platform::PathFromUtf8(name + kPartSeparator + number + kPartExtension);
 }
 
 void BackUpExistingFile(const fs::path& path) {
@@ -66,6 +72,33 @@ void BackUpExistingFile(const fs::path& path) {
   if (ec) {
     throw platform::UserError(path, "以前のファイルをバックアップに名前変更できませんでした (" + ec.message() + ")");
   }
+}
+
+int SetAsideEarlierParts(const fs::path& outputPath) {
+  // Part names of this output differ only in their number: the name of
+  // part 0 without its "000.PDF" is what they all begin with.
+  const std::string zero = platform::PathToUtf8(PartFileName(outputPath, 0).filename());
+  const std::string prefix = zero.substr(0, zero.size() - 3 - std::string(kPartExtension).size());
+  std::error_code ec;
+  fs::directory_iterator it(outputPath.parent_path(), ec);
+  if (ec) return 0;
+  std::vector<fs::path> earlier;
+  int seen = 0;
+  for (; it != fs::directory_iterator() && seen < kMaxOutputFolderEntries; it.increment(ec), ++seen) {
+    if (ec) break;
+    const std::string name = platform::PathToUtf8(it->path().filename());
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+    int number = 0;
+    const char* first = name.data() + prefix.size();
+    const auto [rest, parsed] = std::from_chars(first, name.data() + name.size(), number);
+    if (parsed != std::errc() || number < 1 || rest == first) continue;
+    // Only a name this output's parts really take ("_007.PDF", never
+    // "_7.PDF" or "_007.pdf"): another parent's files are not touched.
+    if (PartFileName(outputPath, number).filename() != it->path().filename()) continue;
+    earlier.push_back(it->path());
+  }
+  for (const fs::path& part : earlier) BackUpExistingFile(part);
+  return static_cast<int>(earlier.size());
 }
 
 }  // namespace vellumark::pipeline

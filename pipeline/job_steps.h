@@ -186,6 +186,7 @@ class JobSteps {
   int jobPageCount_ = 0;   // pages of the working document when saving starts
   std::vector<WrittenPart> parts_;
   std::vector<std::string> outsideTitles_;  // each once, in the order met
+  bool earlierPartsSetAside_ = false;
 };
 
 // The length of a saved file; throws UserError naming it when it cannot be

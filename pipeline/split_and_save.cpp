@@ -20,6 +20,7 @@
 #include "pipeline/job_steps.h"
 #include "pipeline/status_texts.h"
 #include "platform/error.h"
+#include "platform/file_io.h"
 
 namespace vellumark::pipeline {
 
@@ -36,25 +37,6 @@ std::string Decimal(long long value) {
 void WriteTemplateIfMissing(const fs::path& path) {
   std::error_code ec;
   if (!fs::exists(path, ec)) acrobat::WriteTemplatePdf(path);
-}
-
-// Puts a measured file in place of a save to `to`. A rename when both lie on
-// one file system; otherwise (the working folder is under the user's
-// Templates folder, the output beside the parent) a copy under a temporary
-// name and a rename, so no partial file ever stands under the final name.
-void MoveIntoPlace(const fs::path& from, const fs::path& to) {
-  std::error_code ec;
-  fs::rename(from, to, ec);
-  if (!ec) return;
-  fs::path partial = to;
-  partial += ".vellumark-copy.tmp";
-  fs::copy_file(from, partial, fs::copy_options::overwrite_existing, ec);
-  if (!ec) fs::rename(partial, to, ec);
-  if (ec) {
-    fs::remove(partial, ec);
-    throw acrobat::PdfError(to, acrobat::kCannotSave);
-  }
-  fs::remove(from, ec);
 }
 
 void RemoveWorkingFile(const fs::path& path) {
@@ -245,12 +227,22 @@ bool JobSteps::IsOverLimit(acrobat::Document& document, MeasuringFile& file) {
 void JobSteps::WritePart(acrobat::Document& document, MeasuringFile& file) {
   WrittenPart written{partPath, pageOffset, document.GetNumPages(), {}};
   NoteOutside(PreparePart(document, status_, &written.links));
+  // Before the first part is written, every part an earlier run left goes
+  // to its backup, those numbered above this run's last part included: the
+  // folder then never holds the parts of two runs side by side, even when
+  // this one stops half way. A failure before this point leaves them alone.
+  if (!earlierPartsSetAside_) {
+    SetAsideEarlierParts(outputPath);
+    earlierPartsSetAside_ = true;
+  }
   // The backup comes right before the save, so an earlier part file is never
-  // overwritten in place and a failure before this point leaves it alone.
+  // overwritten in place.
   BackUpExistingFile(partPath);
   if (UsesShortcuts() && Holds(file, document)) {
     file.document = nullptr;
-    MoveIntoPlace(file.path, partPath);
+    // A rename when the working folder and the output share a file system,
+    // else a checked copy under a temporary name: never a partial part file.
+    platform::MoveFileAtomically(file.path, partPath);
   } else {
     document.Save(partPath);
   }

@@ -52,5 +52,10 @@ inline constexpr const char* kWarnBookmarksOutsideJob = "警告: 移動先のペ
 // were put right; the file name follows.
 inline constexpr const char* kWarnLinksOverLimit =
     "警告: 他のファイルへのしおりを書き込んだ結果、分割サイズを超えました: ";
+// A file of the job that has no page: the job goes on without it.
+inline constexpr const char* kWarnNoPages = "警告: ページがない PDF のため、何も追加しませんでした: ";
+
+// A job file that is a folder, a FIFO or a device rather than a file.
+inline constexpr const char* kNotARegularFile = "通常のファイルではないため開けません";
 
 }  // namespace vellumark::pipeline

@@ -7,6 +7,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "platform/folders.h"
 
 namespace vellumark::pipeline {
@@ -100,18 +101,11 @@ WorkingFiles MakeWorkingFiles(const fs::path& applicationFolder, const fs::path&
 
 bool IsOwnWorkingFileName(const std::string& name) {
   for (const char* own : {kDefaultPdfName, kDefaul2PdfName, kTempPdfName, kDefQPdfName}) {
-    const std::string_view ownName(own);
-    if (name == ownName) return true;
-    // The temporary of an atomic write of that file: its name and a suffix.
-    if (name.size() > ownName.size() + 1 && name.compare(0, ownName.size(), ownName) == 0 &&
-        name[ownName.size()] == '.' && name.find("tmp", ownName.size()) != std::string::npos) {
-      return true;
-    }
+    if (name == std::string_view(own)) return true;
   }
-  // Temporaries named by the program alone, not after the file they become.
-  constexpr std::string_view kTmpSuffix = ".tmp";
-  return name.find("vellumark") != std::string::npos && name.size() > kTmpSuffix.size() &&
-         name.compare(name.size() - kTmpSuffix.size(), kTmpSuffix.size(), kTmpSuffix) == 0;
+  // The temporary file of a write that did not finish (the writer names it
+  // by itself, not after the file it becomes).
+  return platform::IsTemporaryFileName(name);
 }
 
 void KillPDF(const WorkingFiles& files) {

@@ -24,10 +24,10 @@ TEST(WorkingFilesTest, KillPdfDeletesTheConversionsOwnFilesAndNothingElse) {
   TempFolder temp;
   const WorkingFiles files = MakeWorkingFiles(temp.path() / "app", temp.path() / "work");
   const std::vector<std::string> own = {"Default.pdf", "Defaul2.pdf", "temp.pdf", "defQ.PDF",
-                                        "Default.pdf.vellumark-123-4.tmp", "defQ.PDF.tmp-4711",
+                                        "Default.pdf.vellumark-123-4.tmp", ".vm-4711-a1b2c3.tmp",
                                         "temp.pdf.vellumark-copy.tmp"};
   const std::vector<std::string> foreign = {"other.Pdf", "report.pdf", "DEFAULT.PDF", "Default.pdf.bak",
-                                            "keep.txt", "pdf", "報告書.pdf"};
+                                            "keep.txt", "pdf", "報告書.pdf", "defQ.PDF.tmp-4711"};
   for (const auto& name : own) WriteBytes(files.workFolder / platform::PathFromUtf8(name), "x");
   for (const auto& name : foreign) WriteBytes(files.workFolder / platform::PathFromUtf8(name), "x");
   fs::create_directories(files.workFolder / "temp.pdf.vellumark-dir.tmp");
@@ -74,6 +74,9 @@ TEST(FileNamesTest, PartNamesFollowTheParentsName) {
       {"/d/変換済み/a.pdf", 1000, "/d/変換済み/a_1000.PDF"},
       // Four characters go whatever they are: multi-byte ones count as one.
       {"/d/変換済み/報告書pdf", 2, "/d/変換済み/報告_002.PDF"},
+      // ...but only of the file name: the parts stay in the output folder.
+      {"/d/変換済み/pdf", 1, "/d/変換済み/pdf_001.PDF"},
+      {"/d/変換済み/a.pd", 3, "/d/変換済み/a.pd_003.PDF"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(platform::PathToUtf8(PartFileName(platform::PathFromUtf8(c.output), c.number)), c.part);
