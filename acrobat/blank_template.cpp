@@ -1,5 +1,6 @@
 // The blank base file: one empty A4 page, built with QPDF rather than carried
-// as bytes, with the document information every output file inherits.
+// as bytes, with the document information of the spreadsheet printout it
+// imitates (replaced in every output).
 #include "acrobat/blank_template.h"
 
 #include <qpdf/Pl_Buffer.hh>
@@ -21,7 +22,7 @@ namespace {
 
 using OH = QPDFObjectHandle;
 
-// The document information the output files carry as their properties.
+// The base file's own document information; outputs carry their parent's.
 constexpr const char* kCreator = "Microsoft Excel - Book1";
 constexpr const char* kTitle = "Book1";
 constexpr const char* kAuthor = "------";

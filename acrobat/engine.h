@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "acrobat/document_info.h"
 #include "platform/error.h"
 
 namespace vellumark::acrobat {
@@ -83,6 +84,12 @@ class Document : public PageTextSource {
   // over a size. Never above the length Save() would give, bookmarks
   // rebuilt or not.
   virtual long long SavedSizeLowerBound() const { return 0; }
+  // The text entries of the document information as the file has them
+  // (dates are not read); empty texts where the file has none.
+  virtual DocumentInfo GetDocumentInfo() const = 0;
+  // The information every later save writes, replacing the file's own: the
+  // /Info dictionary and an XMP packet stating the same.
+  virtual void SetDocumentInfo(const DocumentInfo& info) = 0;
 };
 
 // A document opened "in a view": the working document and every part are

@@ -183,6 +183,8 @@ class RealDocument final : public Document {
   Bookmark& BookmarkRoot() override;
   void Close() override;
   long long SavedSizeLowerBound() const override;
+  DocumentInfo GetDocumentInfo() const override;
+  void SetDocumentInfo(const DocumentInfo& info) override;
 
   // Index of `page` in this document, or -1.
   int IndexOfPage(const QPDFObjectHandle& page) const;
@@ -196,6 +198,7 @@ class RealDocument final : public Document {
   void SyncPageTree();
   void WriteOutline();
   void WriteOpeningState();
+  void WriteDocumentInfo(const DocumentInfo& info);
   void WriteFile(const std::filesystem::path& path);
   const std::vector<QPDFObjGen>& StoredStreamsOf(const PageEntry& entry) const;
 
@@ -214,6 +217,9 @@ class RealDocument final : public Document {
   // Stored length of every stream a save copies unchanged, by object, as
   // far as asked for: each is counted once per document.
   mutable std::map<QPDFObjGen, long long> storedLengths_;
+  // The information last given to SetDocumentInfo, already in the file's
+  // objects.
+  std::optional<DocumentInfo> documentInfo_;
 };
 
 class RealView final : public View {

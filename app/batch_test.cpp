@@ -18,7 +18,9 @@
 #include "acrobat/real_engine.h"
 #include "app/drop_list.h"
 #include "app/gui_test_support.h"
+#include "app/settings.h"
 #include "app/window_texts.h"
+#include "joblist/job_list_file.h"
 #include "pipeline/batch.h"
 #include "pipeline/status_texts.h"
 
@@ -240,6 +242,35 @@ class BatchTest : public QObject {
     QVERIFY2(text.contains(QString::fromUtf8("「目次.pdf」")), qPrintable(text));
     QVERIFY2(text.contains(QString::fromUtf8(vellumark::pipeline::kWarnContentsEndMissing)), qPrintable(text));
     QVERIFY(std::filesystem::exists(sandbox.Path("jobs/変換済み/目次_001.PDF")));
+  }
+
+  void aSplitUnitWithoutAButtonInTheSettingsFileStillWritesParts() {
+    Sandbox sandbox;
+    SettingsRecord record;
+    record.OpSplit = 7;  // only a hand-made file holds this
+    WriteSettingsFile(sandbox.files.settingsPath, record);
+    auto form = sandbox.MakeForm();
+    QVERIFY(Control<QRadioButton>(*form, "OpSplit_0")->isChecked());
+    DropJobs(*form, {QString::fromStdString(AddPdf(sandbox, "P", 2))});
+    RunBatch(*form);
+    QVERIFY(sandbox.messages.shown.empty());
+    QCOMPARE(sandbox.engine.SavedAt(sandbox.Path("jobs/変換済み/P_001.PDF")).labels(),
+             (std::vector<std::string>{"P1", "P2"}));
+  }
+
+  void aJobNameCp932CannotCarryRunsAndIsKeptInTheListFile() {
+    // Before, the batch stopped at the first list-file write.
+    Sandbox sandbox;
+    auto form = sandbox.MakeForm();
+    const std::string cafe = AddPdf(sandbox, "café", 1);
+    const std::string q = AddPdf(sandbox, "Q", 1);
+    DropJobs(*form, {QString::fromStdString(cafe), QString::fromStdString(q)});
+    Control<QRadioButton>(*form, "OpSave_1")->click();
+    RunBatch(*form);
+    QVERIFY(sandbox.messages.shown.empty());
+    QCOMPARE(sandbox.engine.SavedAt(sandbox.Path("jobs/変換済み/café.pdf")).labels(),
+             std::vector<std::string>{"café1"});
+    QCOMPARE(vellumark::joblist::LoadJobListFile(sandbox.files.saveListPath), (std::vector<std::string>{cafe, q}));
   }
 
   void aListFileTheBatchCannotWriteIsReportedAndUnlocks() {

@@ -230,8 +230,9 @@ void Form1::LoadSettings() {
   // A short file fills what it holds; the other fields keep their values.
   ReadSettingsFile(files_.settingsPath, settings_);
 
-  // The record keeps every value read, even one no control can show (a split
-  // unit of 7 stays in the record until the user picks a unit).
+  // The record keeps every value read, even one no control can show (a
+  // thumbnail index of 5 stays in the record until the user picks one); only
+  // the split unit is brought into range when the file is read.
   const SettingsRecord read = settings_;
   SelectButton(*fullThumbnail_, read.fullThumbnail);
   SelectButton(*makeBM2mokuji_, read.makeBM2mokuji);

@@ -5,6 +5,8 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -117,6 +119,10 @@ class OptionsTest : public QObject {
     QTest::addColumn<QString>("result");
     QTest::newRow("second character typed") << kMiddleDot << true << "x" << kMiddleDot;
     QTest::newRow("two single bytes pasted") << "" << false << "ab" << "a";
+    QTest::newRow("three single bytes pasted") << "" << false << "abc" << "a";
+    QTest::newRow("long word pasted") << "" << false << QString::fromUtf8("区切り文字") << QString::fromUtf8("区");
+    QTest::newRow("pasted behind a full box") << kKatakanaDot << false << "xyz" << kKatakanaDot;
+    QTest::newRow("pasted behind one byte") << kMiddleDot << false << "xyz" << kMiddleDot;
     QTest::newRow("double-byte character") << "" << true << kKatakanaDot << kKatakanaDot;
     QTest::newRow("third byte refused") << kMiddleDot << true << kKatakanaDot << kMiddleDot;
     QTest::newRow("no CP932 form") << "" << false << QString::fromUtf8("\xF0\x9F\x98\x80") << "";
@@ -139,7 +145,9 @@ class OptionsTest : public QObject {
         QCoreApplication::sendEvent(text1, &press);
       }
     } else {
-      text1->insert(input);
+      // The paste command of the box's context menu and of Ctrl+V.
+      QGuiApplication::clipboard()->setText(input);
+      text1->paste();
     }
     QCOMPARE(text1->text(), result);
     QCOMPARE(QString::fromStdString(form->settings().Text1), result);
@@ -183,8 +191,8 @@ class OptionsTest : public QObject {
     QTest::newRow("one file greys out the split group")
         << SettingsFile(0, 1, 0, 1, kMiddleDotCp932, 1, 1, 3) << QList<int>{0, 1, 0, 1, 1, 1, 3}
         << QList<int>{0, 0, 1, 3} << QList<bool>{true, true} << kMiddleDot << "1" << false;
-    QTest::newRow("split unit without a button")
-        << SettingsFile(0, 1, 0, 1, kMiddleDotCp932, 0, 1, 7) << QList<int>{0, 1, 0, 1, 0, 1, 7}
+    QTest::newRow("split unit without a button loads as chapters")
+        << SettingsFile(0, 1, 0, 1, kMiddleDotCp932, 0, 1, 7) << QList<int>{0, 1, 0, 1, 0, 1, 0}
         << QList<int>{0, 0, 0, 0} << QList<bool>{true, true} << kMiddleDot << "1" << true;
     QTest::newRow("indexes and check values out of range")
         << SettingsFile(-1, 5, 2, -3, kMiddleDotCp932, 9, 1, 0) << QList<int>{-1, 5, 2, -3, 9, 1, 0}
@@ -218,15 +226,6 @@ class OptionsTest : public QObject {
     QCOMPARE(QString::fromStdString(form->settings().Text1), delimiter);
     QCOMPARE(Control<QLineEdit>(*form, "Text2")->text(), size);
     QCOMPARE(SplitGroupEnabled(*form), splitGroupEnabled);
-  }
-
-  void aSplitUnitFromTheFileLastsUntilTheUserPicksOne() {
-    Sandbox sandbox;
-    WriteBytes(sandbox.files.settingsPath, SettingsFile(0, 1, 0, 1, kMiddleDotCp932, 0, 1, 7));
-    auto form = sandbox.MakeForm();
-    QCOMPARE(form->settings().OpSplit, 7);
-    Control<QRadioButton>(*form, "OpSplit_1")->click();
-    QCOMPARE(form->settings().OpSplit, 1);
   }
 
   void greyedCheckValueFromTheFileIsShownAndKept() {

@@ -113,6 +113,10 @@ bool ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& setting
   if (!reader.TakeInt16(settings.OpSave)) return false;
   if (!reader.TakeInt16(settings.Text2)) return false;
   if (!reader.TakeInt16(settings.OpSplit)) return false;
+  // A split unit no button offers would make every split job save nothing
+  // while the window shows the first unit selected; it loads as that unit,
+  // chapters, so the window, the command line and the saved parts agree.
+  if (settings.OpSplit < kFirstSplitUnit || settings.OpSplit > kLastSplitUnit) settings.OpSplit = kFirstSplitUnit;
   return true;
 }
 

@@ -22,8 +22,13 @@ struct SettingsRecord {
   bool fullOutline = false;        // every part carries the whole bookmark tree
 };
 
+// The split units the window offers: 0 chapters .. 3 size only.
+inline constexpr std::int16_t kFirstSplitUnit = 0;
+inline constexpr std::int16_t kLastSplitUnit = 3;
+
 // Reads what the file holds into `settings`: fields the file is too short for
-// keep their current values; a missing file changes nothing. Never throws.
+// keep their current values; a missing file changes nothing; a split unit
+// outside the offered ones reads as chapters (0). Never throws.
 // Returns false when the file was missing or short.
 bool ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& settings);
 

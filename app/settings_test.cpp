@@ -54,13 +54,13 @@ TEST_F(SettingsFileTest, WrittenFileReadsBackUnchanged) {
   changed.fullThumbnail = 1;
   changed.Check1 = 0;
   changed.makeBM2mokuji = 1;
-  changed.Check2 = 2;
+  changed.Check2 = -1;  // negative values survive as two's complement
   changed.Text1 = "・";  // double-byte: length field 2
   changed.OpSave = 1;
-  changed.Text2 = 300;   // needs the high byte
-  changed.OpSplit = -1;  // negative values survive as two's complement
+  changed.Text2 = 300;  // needs the high byte
+  changed.OpSplit = 3;
   WriteSettingsFile(file_, changed);
-  EXPECT_EQ(ReadBytes(file_), std::string("\x01\x00\x00\x00\x01\x00\x02\x00\x02\x00\x81\x45\x01\x00\x2C\x01\xFF\xFF", 18));
+  EXPECT_EQ(ReadBytes(file_), std::string("\x01\x00\x00\x00\x01\x00\xFF\xFF\x02\x00\x81\x45\x01\x00\x2C\x01\x03\x00", 18));
   SettingsRecord read;
   EXPECT_TRUE(ReadSettingsFile(file_, read));
   EXPECT_TRUE(read == changed);
@@ -96,11 +96,11 @@ TEST_F(SettingsFileTest, ReadKeepsWhatTheFileDoesNotHold) {
       {"empty delimiter, 16 bytes", std::string("\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x00\x00\x01\x00\x00\x00", 16),
        true, with([](SettingsRecord& r) { r.Text1 = ""; })},
       {"delimiter not CP932, fields after it still read",
-       std::string("\x00\x00\x01\x00\x00\x00\x01\x00\x02\x00\x85\x40\x01\x00\x05\x00\x07\x00", 18), true,
+       std::string("\x00\x00\x01\x00\x00\x00\x01\x00\x02\x00\x85\x40\x01\x00\x05\x00\x02\x00", 18), true,
        with([](SettingsRecord& r) {
          r.OpSave = 1;
          r.Text2 = 5;
-         r.OpSplit = 7;
+         r.OpSplit = 2;
        })},
       {"bytes after the last field are ignored", kInitialBytes + "junk", true, initial},
   };
@@ -111,6 +111,24 @@ TEST_F(SettingsFileTest, ReadKeepsWhatTheFileDoesNotHold) {
     SettingsRecord read;
     EXPECT_EQ(ReadSettingsFile(file_, read), c.complete);
     EXPECT_TRUE(read == c.expected);
+  }
+}
+
+TEST_F(SettingsFileTest, SplitUnitWithoutAButtonLoadsAsChapters) {
+  // Such a unit would save nothing in split mode while the window shows
+  // "章で分ける"; the window and the command line both read it through here.
+  const struct {
+    std::int16_t inFile, loaded;
+  } cases[] = {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 0}, {7, 0}, {-1, 0}, {32767, 0}, {-32768, 0}};
+  for (const auto& c : cases) {
+    SettingsRecord written;
+    written.OpSplit = c.inFile;
+    WriteSettingsFile(file_, written);
+    SettingsRecord read;
+    read.OpSplit = 2;  // a value the file must replace, not keep
+    EXPECT_TRUE(ReadSettingsFile(file_, read));
+    EXPECT_EQ(read.OpSplit, c.loaded) << c.inFile;
+    EXPECT_EQ(OptionsFromSettings(read).OpSplit, c.loaded) << c.inFile;
   }
 }
 

@@ -8,9 +8,10 @@
 namespace vellumark::app {
 
 // The delimiter is written to the settings file in CP932, so the box takes
-// only text that has a CP932 form of at most two bytes. Anything else is
-// refused as typed, so the box can never hold a delimiter the settings file
-// could not store.
+// only text that has a CP932 form of at most two bytes: text without a CP932
+// form is refused, and text over the limit is cut to it from the cursor
+// backwards (what was just typed or pasted), so the box can never hold a
+// delimiter the settings file could not store.
 class DelimiterValidator final : public QValidator {
   Q_OBJECT
  public:

@@ -210,10 +210,11 @@ PDF を電子納品用に変換します。親 PDF の後に子 PDF を順に結
 
 コマンド:
   convert    1 つのジョブを変換します。
-  batch      ジョブリスト (1 行 1 ジョブ、TAB 区切り、Shift-JIS) のジョブを
-             上から順に変換します。アプリケーションフォルダーの SaveList.txt
-             と SaveList.tmp をウィンドウと同じように更新するので、中断した
-             一括変換は SaveList.tmp を指定して再開できます。
+  batch      ジョブリスト (1 行 1 ジョブ、TAB 区切り、Shift-JIS または BOM
+             付き UTF-8) のジョブを上から順に変換します。アプリケーション
+             フォルダーの SaveList.txt と SaveList.tmp をウィンドウと同じように
+             更新するので、中断した一括変換は SaveList.tmp を指定して再開
+             できます。
   headings   ジョブを結合して見出しを認識し、見出しリストを 1 行 1 項目
              (TAB 区切り、UTF-8) で標準出力に書きます。--contents-list を
              付けると目次リストのコピーと同じテキストを書きます。

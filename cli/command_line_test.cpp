@@ -100,6 +100,20 @@ TEST(CommandLineTest, SettingsFileComesFirstAndOptionsOverrideIt) {
   EXPECT_EQ(parsed.request->files, (std::vector<std::string>{"a.pdf", "b.pdf"}));
 }
 
+TEST(CommandLineTest, SplitUnitWithoutAButtonInTheSettingsFileRunsByChapters) {
+  // The window shows such a file as "章で分ける"; the command line runs the
+  // same file alike instead of refusing it.
+  const testsupport::TempFolder folder;
+  const fs::path file = folder / "Vellumark.ini";
+  app::SettingsRecord settings;
+  settings.OpSplit = 7;
+  app::WriteSettingsFile(file, settings);
+  const ParseResult parsed = ParseCommandLine({"convert", "--settings", file.string(), "a.pdf"});
+  ASSERT_TRUE(parsed.request.has_value()) << parsed.error;
+  EXPECT_EQ(parsed.request->options.OpSplit, 0);
+  EXPECT_TRUE(parsed.warning.empty()) << parsed.warning;
+}
+
 TEST(CommandLineTest, MisuseExitsWithTwoAndRunsNothing) {
   const std::vector<std::vector<std::string>> cases = {
       {},

@@ -1,5 +1,6 @@
 #include "joblist/job_list_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstddef>
 
@@ -7,6 +8,7 @@
 #include "platform/codepage.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
+#include "platform/narrow.h"
 
 namespace vellumark::joblist {
 
@@ -14,6 +16,7 @@ namespace {
 
 constexpr char kLineEnd[] = "\r\n";
 constexpr char kNotAPdfField[] = "は PDF ファイルの名前ではありません（名前にタブ文字を含むファイルは使えません）";
+constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
 std::string LineNumber(std::size_t index) {
   char digits[24];
@@ -21,18 +24,43 @@ std::string LineNumber(std::size_t index) {
   return std::string(digits, result.ptr);
 }
 
+// The list as CP932 bytes; throws UserError at the first character CP932
+// cannot carry.
+std::string EncodeCp932Lines(const std::vector<std::string>& lines) {
+  std::string bytes;
+  for (const std::string& line : lines) {
+    bytes += platform::Utf8ToCp932(line);
+    bytes += kLineEnd;
+  }
+  return bytes;
+}
+
+// Well-formed UTF-8: decoding turns any malformed sequence into U+FFFD, so
+// the text survives the round trip only when it had none.
+bool IsValidUtf8(const std::string& text) { return platform::ToUtf8(platform::ToU32(text)) == text; }
+
+bool AllValidUtf8(const std::vector<std::string>& lines) {
+  return std::all_of(lines.begin(), lines.end(), IsValidUtf8);
+}
+
 }  // namespace
 
 void SaveJobListFile(const std::filesystem::path& path, const std::vector<std::string>& lines) {
+  // CP932 is what other copies of the program and the user's tools read; a
+  // list that CP932 cannot carry (a dropped "café.pdf") is written in UTF-8
+  // with a byte order mark instead, so that one such name does not stop the
+  // whole batch at its first list-file write.
   std::string bytes;
-  for (const std::string& line : lines) {
-    try {
-      bytes += platform::Utf8ToCp932(line);
-    } catch (const platform::UserError& error) {
-      // The code page names the text and the character; this adds the file.
-      throw platform::UserError(path, error.reason());
+  try {
+    bytes = EncodeCp932Lines(lines);
+  } catch (const platform::UserError& cp932Error) {
+    if (!AllValidUtf8(lines)) {
+      // Not even UTF-8 could hold the text; the code page names the text and
+      // the character, this adds the file.
+      throw platform::UserError(path, cp932Error.reason());
     }
-    bytes += kLineEnd;
+    bytes = kUtf8ByteOrderMark;
+    for (const std::string& line : lines) bytes += line + kLineEnd;
   }
   // A batch killed while saving its list left a temporary file beside it;
   // the next save is the moment to take it away.
@@ -41,9 +69,14 @@ void SaveJobListFile(const std::filesystem::path& path, const std::vector<std::s
 }
 
 std::vector<std::string> LoadJobListFile(const std::filesystem::path& path) {
-  const std::string bytes = platform::ReadFileBytes(path);
-  // Split the raw bytes: CP932 trail bytes are never CR or LF, so a line end
-  // found here is a real one, and each line can be decoded (and blamed) alone.
+  std::string bytes = platform::ReadFileBytes(path);
+  // CP932 has no character with the lead byte 0xEF, so a file starting with
+  // the UTF-8 byte order mark cannot be a CP932 list.
+  const bool utf8 = bytes.rfind(kUtf8ByteOrderMark, 0) == 0;
+  if (utf8) bytes.erase(0, sizeof kUtf8ByteOrderMark - 1);
+  // Split the raw bytes: neither CP932 trail bytes nor UTF-8 continuation
+  // bytes are ever CR or LF, so a line end found here is a real one, and
+  // each line can be decoded (and blamed) alone.
   std::vector<std::string> raw;
   std::string current;
   bool pending = false;  // bytes seen since the last line end
@@ -64,6 +97,13 @@ std::vector<std::string> LoadJobListFile(const std::filesystem::path& path) {
   std::vector<std::string> lines;
   lines.reserve(raw.size());
   for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (utf8) {
+      if (!IsValidUtf8(raw[i])) {
+        throw platform::UserError(path, LineNumber(i) + " 行目: UTF-8 の文字として読めないバイトがあります");
+      }
+      lines.push_back(std::move(raw[i]));
+      continue;
+    }
     try {
       lines.push_back(platform::Cp932ToUtf8(raw[i]));
     } catch (const platform::UserError& error) {

@@ -1,6 +1,7 @@
 #pragma once
 // "SaveList.txt" / "SaveList.tmp": one job line per text line, CR LF after
-// every line (empty list = 0 bytes), CP932.
+// every line (empty list = 0 bytes), CP932; a list CP932 cannot carry is
+// UTF-8 behind a byte order mark.
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,7 +15,9 @@ namespace vellumark::joblist {
 void SaveJobListFile(const std::filesystem::path& path, const std::vector<std::string>& lines);
 
 // Lines end at CR or CR LF; a lone LF stays in the line; a last line without
-// a line end is kept. Throws UserError (missing, unreadable, not CP932).
+// a line end is kept. A file starting with the UTF-8 byte order mark is read
+// as UTF-8, any other as CP932. Throws UserError (missing, unreadable, not
+// text in its encoding).
 std::vector<std::string> LoadJobListFile(const std::filesystem::path& path);
 
 // The list-file operation by number, as the two list buttons are numbered:

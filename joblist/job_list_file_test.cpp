@@ -120,9 +120,55 @@ TEST_F(JobListFileTest, SaveTakesAwayWhatAKilledSaveLeft) {
   EXPECT_EQ(ReadBytes(file_), "/a.pdf\r\n");
 }
 
+TEST_F(JobListFileTest, ListCp932CannotCarryIsWrittenAsUtf8WithByteOrderMark) {
+  const Lines cases[] = {
+      {"/home/利用者/café.pdf"},
+      {"/工事/報告書.pdf\t/工事/付録①.pdf", "/photos/Ærø ∑ 📷.pdf\t/工事/写真～一覧.pdf", ""},
+      {"/工事/報告書.pdf", "/공사/도면.pdf"},
+  };
+  for (const Lines& lines : cases) {
+    SCOPED_TRACE(lines.front());
+    SaveJobListFile(file_, lines);
+    std::string expected = "\xEF\xBB\xBF";
+    for (const std::string& line : lines) expected += line + "\r\n";
+    EXPECT_EQ(ReadBytes(file_), expected);
+    EXPECT_EQ(LoadJobListFile(file_), lines);
+  }
+}
+
+TEST_F(JobListFileTest, ListWithAByteOrderMarkFromAnotherWriterIsReadAsUtf8) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    Lines lines;
+  };
+  const Case cases[] = {
+      {"Japanese and accents, CR LF", "\xEF\xBB\xBF報告書.pdf\tcafé.pdf\r\n付録.pdf\r\n", {"報告書.pdf\tcafé.pdf", "付録.pdf"}},
+      {"last line without line end", "\xEF\xBB\xBF報告書.pdf\r\n付録.pdf", {"報告書.pdf", "付録.pdf"}},
+      {"only the mark", "\xEF\xBB\xBF", {}},
+      {"half-width katakana stays itself", "\xEF\xBB\xBFｱ.PDF\r\n", {"ｱ.PDF"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteBytes(file_, c.bytes);
+    EXPECT_EQ(LoadJobListFile(file_), c.lines);
+  }
+
+  // Behind the mark, bytes that are no UTF-8 (here CP932) name their line.
+  WriteBytes(file_, "\xEF\xBB\xBF" "a.pdf\r\n\x95\xF1.pdf\r\n");
+  try {
+    LoadJobListFile(file_);
+    ADD_FAILURE() << "no error";
+  } catch (const platform::UserError& error) {
+    EXPECT_EQ(error.file(), file_);
+    EXPECT_NE(error.reason().find("2 行目"), std::string::npos) << error.reason();
+  }
+}
+
 TEST_F(JobListFileTest, FailedSaveKeepsThePreviousFile) {
   SaveJobListFile(file_, {"/previous.pdf"});
-  EXPECT_THROW(SaveJobListFile(file_, {"/ok.pdf", "/絵文字😀.pdf"}), platform::UserError);
+  // Text neither CP932 nor UTF-8 can carry: a file name that is no UTF-8.
+  EXPECT_THROW(SaveJobListFile(file_, {"/ok.pdf", "/bad\xFF.pdf"}), platform::UserError);
   EXPECT_EQ(ReadBytes(file_), "/previous.pdf\r\n");
 
   // A folder standing where the file should go makes the final rename fail;

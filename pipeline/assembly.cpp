@@ -5,6 +5,7 @@
 #include "acrobat/blank_template.h"
 #include "pipeline/file_names.h"
 #include "pipeline/job_steps.h"
+#include "pipeline/output_info.h"
 #include "pipeline/status_texts.h"
 #include "platform/error.h"
 
@@ -52,13 +53,18 @@ void JobSteps::OpenAndAssemble() {
   workAVDoc = std::make_unique<OpenedDocument>(engine_, files_.defaultPdfPath);
   workPDDoc = &workAVDoc->doc();
   RemoveAllBookmarks(*workPDDoc);
-  AppendPdfFile(parentPath);
+  const acrobat::DocumentInfo parentInfo = AppendPdfFile(parentPath);
   // The children come from the job line itself, so nothing the user does to
   // the child list while the job runs changes what is appended.
   for (const fs::path& child : children) AppendPdfFile(child);
+  // The working document opened on the blank base file and has its
+  // information; the output shows the parent's instead, with this program
+  // as producer and the conversion's date.
+  documentInfo = OutputDocumentInfo(parentInfo, parentPath, conversionTime);
+  workPDDoc->SetDocumentInfo(documentInfo);
 }
 
-void JobSteps::AppendPdfFile(const fs::path& path) {
+acrobat::DocumentInfo JobSteps::AppendPdfFile(const fs::path& path) {
   status_.ShowStatus(FileNameForStatus(path));
   // Only a regular file is opened: reading a FIFO or a device would wait
   // for a writer that never comes, or never end.
@@ -73,7 +79,9 @@ void JobSteps::AppendPdfFile(const fs::path& path) {
   // file in for its pages and must hear that it had none.
   if (count == 0) Warn(kWarnNoPages + FileNameForStatus(path));
   workPDDoc->InsertPages(after, source.doc(), 0, count);
+  acrobat::DocumentInfo info = source.doc().GetDocumentInfo();
   source.Close(false);
+  return info;
 }
 
 }  // namespace vellumark::pipeline

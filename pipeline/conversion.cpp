@@ -9,6 +9,7 @@
 #include "joblist/job_line.h"
 #include "pipeline/file_names.h"
 #include "pipeline/job_steps.h"
+#include "pipeline/output_info.h"
 #include "pipeline/status_texts.h"
 #include "platform/file_io.h"
 #include "platform/folders.h"
@@ -19,6 +20,7 @@ namespace fs = std::filesystem;
 
 struct Conversion::State {
   CutSearch cutSearch = CutSearch::kBisect;
+  std::function<acrobat::LocalDateTime()> clock = LocalNow;
 };
 
 JobSteps::JobSteps(acrobat::Engine& engine, const WorkingFiles& files, platform::StatusSink& status,
@@ -86,6 +88,8 @@ Conversion::~Conversion() = default;
 
 void Conversion::SetCutSearch(CutSearch search) { state_->cutSearch = search; }
 
+void Conversion::SetClock(std::function<acrobat::LocalDateTime()> clock) { state_->clock = std::move(clock); }
+
 void Conversion::RunJob(const ConversionOptions& options, const std::function<void(JobSteps&)>& steps) {
   status_.ShowStatus(kStatusWait);
   // Temporary files of a run killed while saving a working file; those of a
@@ -94,6 +98,7 @@ void Conversion::RunJob(const ConversionOptions& options, const std::function<vo
   // A fresh job state per job: offsets, counters and documents of the last
   // job (finished or failed) cannot leak into this one.
   JobSteps job(engine_, files_, status_, options, lstMokuji_, warnings_, state_->cutSearch);
+  job.conversionTime = state_->clock();
   lstMokuji_.Clear();
   warnings_.clear();
   try {

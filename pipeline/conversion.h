@@ -71,6 +71,11 @@ class Conversion {
   // parts.
   void SetCutSearch(CutSearch search);
 
+  // Where a job takes its date from (the outputs' creation and modification
+  // date): the local clock, unless a test fixes it to compare the bytes of
+  // two conversions.
+  void SetClock(std::function<acrobat::LocalDateTime()> clock);
+
  private:
   struct State;
   // The frame of every job: "wait", a fresh job state, `steps`, the working

@@ -67,6 +67,10 @@ class JobSteps {
   int partCounter = 0;
   std::unique_ptr<OpenedDocument> workAVDoc;  // the working view and its document
   acrobat::Document* workPDDoc = nullptr;
+  // What every output file and part of the job carries as its properties;
+  // their dates are the time the job started.
+  acrobat::DocumentInfo documentInfo;
+  acrobat::LocalDateTime conversionTime;
 
   // --- steps, in the driver's order ---
   void TakeJobLine(const std::string& jobLine);
@@ -77,7 +81,8 @@ class JobSteps {
   void Warn(const std::string& text);
   void MakeOutputPath();
   void OpenAndAssemble();
-  void AppendPdfFile(const std::filesystem::path& path);
+  // Returns the appended file's own document information.
+  acrobat::DocumentInfo AppendPdfFile(const std::filesystem::path& path);
   void ApplyOpeningView();
   void ApplyThumbnails();
   void RecogniseHeadings();

@@ -182,10 +182,12 @@ bookmarks::BuiltBookmarks JobSteps::BuildPartBookmarks(acrobat::Document& docume
 bookmarks::BuiltBookmarks JobSteps::PreparePart(acrobat::Document& document, platform::StatusSink& sink,
                                                 std::vector<LinkUse>* uses) {
   // A part starts from the blank base file, not from the working document,
-  // so the opening state set on the working document is set on it again:
-  // every part opens like the one-file output.
+  // so the opening state and the document information set on the working
+  // document are set on it again: every part opens, and shows its
+  // properties, like the one-file output.
   document.SetPageMode(kModeBookmarksPane);
   document.SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
+  document.SetDocumentInfo(documentInfo);
   return BuildPartBookmarks(document, sink, uses);
 }
 

@@ -157,6 +157,7 @@ SavedDocument FakeDocument::Snapshot() const {
   s.openPage = openPage_;
   s.openZoom = openZoom_;
   s.openViewMode = openViewMode_;
+  s.info = info_;
   return s;
 }
 
@@ -166,12 +167,20 @@ void FakeEngine::AddFile(const std::filesystem::path& path, std::vector<FakePage
   std::ofstream(path, std::ios::binary) << "%PDF-fake";
 }
 
+void FakeEngine::SetFileInfo(const std::filesystem::path& path, acrobat::DocumentInfo info) {
+  infos_[path] = std::move(info);
+}
+
 std::unique_ptr<acrobat::View> FakeEngine::Open(const std::filesystem::path& path) {
   ++openCount_;
-  if (auto it = files_.find(path); it != files_.end()) return std::make_unique<FakeView>(*this, it->second);
-  if (const SavedDocument* saved = FindSaved(path)) return std::make_unique<FakeView>(*this, saved->pages);
+  if (auto it = files_.find(path); it != files_.end()) {
+    const auto info = infos_.find(path);
+    return std::make_unique<FakeView>(*this, it->second, info != infos_.end() ? info->second : acrobat::DocumentInfo{});
+  }
+  if (const SavedDocument* saved = FindSaved(path)) return std::make_unique<FakeView>(*this, saved->pages, saved->info);
   if (std::filesystem::exists(path)) {
-    return std::make_unique<FakeView>(*this, std::vector<FakePage>{FakePage{"", blankWeight, "blank", false}});
+    return std::make_unique<FakeView>(*this, std::vector<FakePage>{FakePage{"", blankWeight, "blank", false}},
+                                      kBlankBaseInfo);
   }
   throw acrobat::PdfError(path, "ファイルが見つかりません");
 }

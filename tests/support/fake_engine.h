@@ -38,10 +38,16 @@ struct SavedDocument {
   std::vector<BookmarkNode> bookmarks;
   int pageMode = 0;
   int openPage = -1, openZoom = 0, openViewMode = 0;
+  acrobat::DocumentInfo info;
   std::vector<std::string> labels() const;
 };
 
 inline constexpr long long kSaveOverhead = 100;
+
+// The blank base file's own information, as the template carries it: what
+// must never reach an output.
+inline const acrobat::DocumentInfo kBlankBaseInfo{
+    "Book1", "------", "", "", "Microsoft Excel - Book1", "Acrobat PDFWriter 5.0 Windows NT", {}, {}};
 inline constexpr long long kBookmarkWeight = 0;
 // What one remote go-to adds to a save: a link into another file is a
 // dictionary of its own, unlike the local ones the weights leave out.
@@ -75,7 +81,8 @@ class FakeEngine;
 
 class FakeDocument final : public acrobat::Document {
  public:
-  FakeDocument(FakeEngine& engine, std::vector<FakePage> pages) : engine_(engine), pages_(std::move(pages)) {}
+  FakeDocument(FakeEngine& engine, std::vector<FakePage> pages, acrobat::DocumentInfo info = {})
+      : engine_(engine), pages_(std::move(pages)), info_(std::move(info)) {}
   int GetNumPages() const override { return static_cast<int>(pages_.size()); }
   std::string ReadPageText(int pageIndex) const override;
   void InsertPages(int after, const acrobat::Document& source, int firstSourcePage, int count) override;
@@ -91,6 +98,8 @@ class FakeDocument final : public acrobat::Document {
   acrobat::Bookmark& BookmarkRoot() override { return root_; }
   void Close() override { closed_ = true; }
   long long SavedSizeLowerBound() const override;
+  acrobat::DocumentInfo GetDocumentInfo() const override { return info_; }
+  void SetDocumentInfo(const acrobat::DocumentInfo& info) override { info_ = info; }
 
   const std::vector<FakePage>& pages() const { return pages_; }
   std::vector<std::string> labels() const;
@@ -102,6 +111,7 @@ class FakeDocument final : public acrobat::Document {
 
   FakeEngine& engine_;
   std::vector<FakePage> pages_;
+  acrobat::DocumentInfo info_;
   FakeBookmark root_{"", "", 0};
   int pageMode_ = 0, openPage_ = -1, openZoom_ = 0, openViewMode_ = 0;
   bool closed_ = false;
@@ -109,7 +119,8 @@ class FakeDocument final : public acrobat::Document {
 
 class FakeView final : public acrobat::View {
  public:
-  FakeView(FakeEngine& engine, std::vector<FakePage> pages) : doc_(engine, std::move(pages)) {}
+  FakeView(FakeEngine& engine, std::vector<FakePage> pages, acrobat::DocumentInfo info = {})
+      : doc_(engine, std::move(pages), std::move(info)) {}
   acrobat::Document& GetPDDoc() override { return doc_; }
   void SetViewMode(int mode) override { viewMode_ = mode; }
   void ZoomTo(int zoomType, int scale) override { zoomType_ = zoomType; zoomScale_ = scale; }
@@ -128,9 +139,12 @@ class FakeEngine final : public acrobat::Engine {
   // Registers a source PDF: opening `path` gives these pages. The file is
   // also created on disk (a few bytes) so existence checks see it.
   void AddFile(const std::filesystem::path& path, std::vector<FakePage> pages);
+  // The document information a registered file opens with (none otherwise).
+  void SetFileInfo(const std::filesystem::path& path, acrobat::DocumentInfo info);
   // A file this engine saved opens as the pages it was saved with; any other
   // existing file that was not registered opens as the blank one-page base
-  // (what the template writer produces); a missing one throws PdfError.
+  // (what the template writer produces) with kBlankBaseInfo; a missing one
+  // throws PdfError.
   std::unique_ptr<acrobat::View> Open(const std::filesystem::path& path) override;
 
   // Every save by the path it was made to.
@@ -156,6 +170,7 @@ class FakeEngine final : public acrobat::Engine {
   friend class FakeDocument;
   const SavedDocument* FindSaved(const std::filesystem::path& path) const;
   std::map<std::filesystem::path, std::vector<FakePage>> files_;
+  std::map<std::filesystem::path, acrobat::DocumentInfo> infos_;
   std::map<std::filesystem::path, SavedDocument> saved_;
   std::vector<SavedDocument> savesInOrder_;
   int saveCount_ = 0;
