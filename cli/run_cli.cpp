@@ -11,10 +11,12 @@
 #include "joblist/job_list.h"
 #include "joblist/job_list_file.h"
 #include "pipeline/batch.h"
+#include "pipeline/batch_summary.h"
 #include "pipeline/conversion.h"
 #include "pipeline/working_files.h"
 #include "platform/error.h"
 #include "platform/folders.h"
+#include "vellumark_version.h"
 
 namespace vellumark::cli {
 
@@ -63,6 +65,7 @@ class Runner {
       case Command::kHeadings:
         return Headings();
       case Command::kHelp:
+      case Command::kVersion:
         break;
     }
     return kExitSuccess;
@@ -81,6 +84,9 @@ class Runner {
     } catch (const std::exception& error) {
       return Fail(pipeline::JobFailureMessage(jobLine, pipeline::kUnexpectedErrorPrefix + std::string(error.what())));
     }
+    pipeline::BatchResult result;
+    pipeline::AddConvertedJob(result, jobLine, conversion.warnings());
+    PrintSummary(result);
     return kExitSuccess;
   }
 
@@ -91,6 +97,7 @@ class Runner {
     pipeline::Conversion conversion(*engine_, files_, status_);
     const pipeline::BatchResult result = pipeline::RunBatch(list, request_.options, conversion, files_);
     if (result.failure) return Fail(result.failure->message);
+    PrintSummary(result);
     return kExitSuccess;
   }
 
@@ -112,6 +119,14 @@ class Runner {
     }
     out_.flush();
     return kExitSuccess;
+  }
+
+  // The closing words the window shows in its message box at the end of a
+  // batch, after the status texts.
+  void PrintSummary(const pipeline::BatchResult& result) {
+    status_.Finish();
+    err_ << pipeline::BatchSummaryText(result) << '\n';
+    err_.flush();
   }
 
   int Fail(const std::string& message) {
@@ -140,6 +155,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (parsed.request->command == Command::kHelp) {
     out << HelpText();
+    return kExitSuccess;
+  }
+  if (parsed.request->command == Command::kVersion) {
+    out << "vellumark-cli " << kVersion << '\n';
     return kExitSuccess;
   }
   if (!parsed.warning.empty()) err << parsed.warning << '\n';
