@@ -7,6 +7,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -19,6 +20,7 @@
 #include <QUrl>
 #include <QtTest>
 #include <functional>
+#include <memory>
 #include <set>
 
 #include "app/drop_list.h"
@@ -111,6 +113,13 @@ class DesktopTest : public QObject {
     QVERIFY(fileNameLabel != nullptr);
     QVERIFY2(fileNameLabel->text().contains(Tr("ファイル名")), qPrintable(fileNameLabel->text()));
     dialog.reject();
+
+    // The text boxes' context menu (Undo, Copy, Paste …).
+    QLineEdit edit;
+    const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+    QStringList menuTexts;
+    for (const QAction* action : menu->actions()) menuTexts.append(action->text());
+    QVERIFY2(menuTexts.join(QLatin1Char('|')).contains(Tr("コピー")), qPrintable(menuTexts.join(QLatin1Char('|'))));
 
     QMessageBox box(QMessageBox::Question, Tr(kWindowTitle), Tr("?"), QMessageBox::Yes | QMessageBox::No);
     QVERIFY2(box.button(QMessageBox::Yes)->text().contains(Tr("はい")), qPrintable(box.button(QMessageBox::Yes)->text()));
