@@ -1,20 +1,20 @@
 #include "app/main_window.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
-#include <QApplication>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QDir>
-#include <QFileInfo>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
