@@ -130,7 +130,7 @@ class RealDocument final : public Document {
   void SetPageMode(int mode) override;
   void SetOpenInfo(int page, int zoom, int viewMode) override;
   void DeleteThumbs(int first, int last) override;
-  void CreateThumbs(int first, int last) override;
+  void CreateThumbs(int first, int last, const PagesDone& pagesDone = {}) override;
   Bookmark& BookmarkRoot() override;
   void Close() override;
   long long SavedSizeLowerBound() const override;
@@ -202,7 +202,10 @@ struct ThumbnailImage {
   int height = 0;
   std::string flateData;  // RGB, 8 bits per component, Flate-compressed
 };
-std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector<int>& pageIndexes);
+// `pagesDone` hears, on the caller's thread, how many of `pageIndexes` are
+// rendered so far (by every worker together).
+std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector<int>& pageIndexes,
+                                             const std::function<void(int)>& pagesDone = {});
 
 // A file name beside `path` for writing before the rename to `path`: in the
 // same folder, so the rename never crosses file systems, and unique.

@@ -221,18 +221,22 @@ void RealDocument::DeleteThumbs(int first, int last) {
   }
 }
 
-void RealDocument::CreateThumbs(int first, int last) {
+void RealDocument::CreateThumbs(int first, int last, const PagesDone& pagesDone) {
   CheckOpen();
   CheckRange(first, last);
   // Rendered from the file each page came from, grouped by file so that
   // each file is opened once per worker.
   std::map<LoadedFile*, std::vector<int>> byOrigin;
   for (int i = first; i <= last; ++i) byOrigin[pages_[static_cast<std::size_t>(i)].origin.get()].push_back(i);
+  int doneBefore = 0;  // pages of the files rendered already
   for (auto& [origin, indexes] : byOrigin) {
     std::vector<int> originIndexes;
     originIndexes.reserve(indexes.size());
     for (int i : indexes) originIndexes.push_back(pages_[static_cast<std::size_t>(i)].originIndex);
-    auto thumbs = RenderThumbnails(*origin, originIndexes);
+    std::function<void(int)> originDone;
+    if (pagesDone) originDone = [&pagesDone, doneBefore](int done) { pagesDone(doneBefore + done); };
+    auto thumbs = RenderThumbnails(*origin, originIndexes, originDone);
+    doneBefore += static_cast<int>(indexes.size());
     for (std::size_t k = 0; k < indexes.size(); ++k) {
       auto stream = QPDFObjectHandle::newStream(&qpdf_);
       stream.replaceStreamData(thumbs[k].flateData, QPDFObjectHandle::newName("/FlateDecode"),

@@ -1,17 +1,10 @@
 // How the converted file opens (first page, 100 %, bookmarks pane), the
 // removal of the blank base page, and the embedded page thumbnails.
-#include <algorithm>
-
 #include "pipeline/job_steps.h"
 #include "pipeline/status_texts.h"
 #include "platform/error.h"
 
 namespace vellumark::pipeline {
-
-namespace {
-constexpr int kThumbnailRunPages = 32;
-constexpr int kThumbnailRuns = 20;
-}  // namespace
 
 void JobSteps::ApplyOpeningView() {
   status_.ShowStatus(kStatusSetZoom);
@@ -37,18 +30,10 @@ void JobSteps::ApplyThumbnails() {
   }
   status_.ShowStatus(kStatusMakeThumbnails);
   if (options_.fullThumbnail == 1) lastPage = 0;
-  // Rendered in runs rather than all at once, so a long document shows its
-  // progress. The runs stay long enough for the renderer's workers to share
-  // (every run opens the source files again), and at most about twenty of
-  // them keep that cost small.
+  // Rendering a long document takes a while: the user sees the pages done.
   const int total = lastPage + 1;
-  const int run = std::max(kThumbnailRunPages, (total + kThumbnailRuns - 1) / kThumbnailRuns);
   status_.Progress(0, total);
-  for (int first = 0; first <= lastPage; first += run) {
-    const int last = std::min(lastPage, first + run - 1);
-    workPDDoc->CreateThumbs(first, last);
-    status_.Progress(last + 1, total);
-  }
+  workPDDoc->CreateThumbs(0, lastPage, [this, total](int done) { status_.Progress(done, total); });
 }
 
 }  // namespace vellumark::pipeline

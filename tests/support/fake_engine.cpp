@@ -119,9 +119,12 @@ void FakeDocument::DeleteThumbs(int first, int last) {
   for (int i = first; i <= last; ++i) pages_[static_cast<std::size_t>(i)].thumb = false;
 }
 
-void FakeDocument::CreateThumbs(int first, int last) {
+void FakeDocument::CreateThumbs(int first, int last, const PagesDone& pagesDone) {
   CheckRange(first, last, GetNumPages(), "CreateThumbs");
-  for (int i = first; i <= last; ++i) pages_[static_cast<std::size_t>(i)].thumb = true;
+  for (int i = first; i <= last; ++i) {
+    pages_[static_cast<std::size_t>(i)].thumb = true;
+    if (pagesDone) pagesDone(i - first + 1);
+  }
   engine_.thumbPagesRendered_ += last - first + 1;
 }
 
