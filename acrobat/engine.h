@@ -3,6 +3,7 @@
 // bookmark engine use, in standard types. The real engine (QPDF + poppler)
 // and the in-memory fake of the tests implement it. Page indexes are 0-based.
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,9 +74,12 @@ class Document : public PageTextSource {
   // Page index, zoom in percent, view mode: the saved file's opening state.
   virtual void SetOpenInfo(int page, int zoom, int viewMode) = 0;
   virtual void DeleteThumbs(int first, int last) = 0;
+  // Told, on the caller's thread, how many pages of a CreateThumbs call are
+  // done so far; rendering a long document takes a while.
+  using PagesDone = std::function<void(int done)>;
   // Embeds thumbnails for first..last. Returns the pages that got none
   // (they keep what they had); the rest of the range is done all the same.
-  virtual std::vector<SkippedThumbnail> CreateThumbs(int first, int last) = 0;
+  virtual std::vector<SkippedThumbnail> CreateThumbs(int first, int last, const PagesDone& pagesDone = {}) = 0;
   virtual Bookmark& BookmarkRoot() = 0;
   virtual void Close() = 0;
   // A number of bytes a full save of the document as it stands is certain

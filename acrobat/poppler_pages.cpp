@@ -112,23 +112,32 @@ PopplerDocument LoadPoppler(const std::string& bytes) {
 // Runs `work(state, k)` for k = 0 .. count-1 on up to one thread per core,
 // each thread with its own state from `makeState` (its own poppler document
 // of the file). The first failure is rethrown on the caller's thread once
-// every worker has stopped.
+// every worker has stopped. `pagesDone` is told the number of pages finished
+// by all workers together, only ever on the caller's thread (which works
+// too), so that it may drive a user interface.
 template <typename State>
 void ForEachPage(std::size_t count, const std::function<State()>& makeState,
-                 const std::function<void(State&, std::size_t)>& work) {
+                 const std::function<void(State&, std::size_t)>& work,
+                 const std::function<void(int)>& pagesDone = {}) {
   if (count == 0) return;
   const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   const auto workers = static_cast<unsigned>(std::min<std::size_t>(cores, count));
   std::atomic<std::size_t> next{0};
+  std::atomic<std::size_t> finished{0};
   std::atomic<bool> failed{false};
   std::exception_ptr failure;
   std::mutex failureLock;
 
+  const std::thread::id caller = std::this_thread::get_id();
   auto run = [&] {
     try {
       State state = makeState();
       // Bounded by `count`: every index is handed out once.
-      for (std::size_t k = next++; k < count && !failed; k = next++) work(state, k);
+      for (std::size_t k = next++; k < count && !failed; k = next++) {
+        work(state, k);
+        const std::size_t done = ++finished;
+        if (pagesDone && std::this_thread::get_id() == caller) pagesDone(static_cast<int>(done));
+      }
     } catch (...) {
       std::lock_guard<std::mutex> guard(failureLock);
       if (!failure) failure = std::current_exception();
@@ -146,6 +155,8 @@ void ForEachPage(std::size_t count, const std::function<State()>& makeState,
   run();
   for (auto& t : threads) t.join();
   if (failure) std::rethrow_exception(failure);
+  // The other workers may have finished the last pages.
+  if (pagesDone) pagesDone(static_cast<int>(count));
 }
 
 std::function<PopplerDocument()> PopplerDocuments(LoadedFile& file) {
@@ -326,7 +337,8 @@ std::vector<std::string> ExtractPageTexts(LoadedFile& file, const std::vector<in
   return texts;
 }
 
-std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector<int>& pageIndexes) {
+std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector<int>& pageIndexes,
+                                             const std::function<void(int)>& pagesDone) {
   EnsurePopplerReadable(file);
   std::vector<ThumbnailImage> thumbs(pageIndexes.size());
   // Pages whose images alone would take too long are not handed to poppler.
@@ -339,14 +351,17 @@ std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector
         pageIndexes.size(), [&file] { return std::make_unique<SplashThumbnailer>(file); },
         [&](std::unique_ptr<SplashThumbnailer>& renderer, std::size_t k) {
           if (!thumbs[k].skipped) thumbs[k] = renderer->Render(pageIndexes[k]);
-        });
+        },
+        pagesDone);
 #else
-    ForEachPage<PopplerDocument>(pageIndexes.size(), PopplerDocuments(file),
-                                 [&](PopplerDocument& doc, std::size_t k) {
-                                   if (thumbs[k].skipped) return;
-                                   auto page = PageOf(*doc, pageIndexes[k], file, kThumbnailFailed);
-                                   thumbs[k] = RenderThumbnail(*page, file);
-                                 });
+    ForEachPage<PopplerDocument>(
+        pageIndexes.size(), PopplerDocuments(file),
+        [&](PopplerDocument& doc, std::size_t k) {
+          if (thumbs[k].skipped) return;
+          auto page = PageOf(*doc, pageIndexes[k], file, kThumbnailFailed);
+          thumbs[k] = RenderThumbnail(*page, file);
+        },
+        pagesDone);
 #endif
   } catch (const std::bad_alloc&) {
     throw PdfError(file.path(), kTooComplex);

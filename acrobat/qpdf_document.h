@@ -179,7 +179,7 @@ class RealDocument final : public Document {
   void SetPageMode(int mode) override;
   void SetOpenInfo(int page, int zoom, int viewMode) override;
   void DeleteThumbs(int first, int last) override;
-  std::vector<SkippedThumbnail> CreateThumbs(int first, int last) override;
+  std::vector<SkippedThumbnail> CreateThumbs(int first, int last, const PagesDone& pagesDone = {}) override;
   Bookmark& BookmarkRoot() override;
   void Close() override;
   long long SavedSizeLowerBound() const override;
@@ -259,7 +259,10 @@ struct ThumbnailImage {
   // Drawing the page would cost more than the engine allows: no image.
   bool skipped = false;
 };
-std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector<int>& pageIndexes);
+// `pagesDone` hears, on the caller's thread, how many of `pageIndexes` are
+// rendered so far (by every worker together).
+std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector<int>& pageIndexes,
+                                             const std::function<void(int)>& pagesDone = {});
 
 // The path as the UTF-8 text QPDF takes for file names.
 std::string Utf8Path(const std::filesystem::path& path);

@@ -214,7 +214,7 @@ void RealDocument::DeleteThumbs(int first, int last) {
   }
 }
 
-std::vector<SkippedThumbnail> RealDocument::CreateThumbs(int first, int last) {
+std::vector<SkippedThumbnail> RealDocument::CreateThumbs(int first, int last, const PagesDone& pagesDone) {
   CheckOpen();
   CheckRange(first, last);
   std::vector<std::pair<int, SkippedThumbnail>> skipped;  // by page index here
@@ -222,11 +222,15 @@ std::vector<SkippedThumbnail> RealDocument::CreateThumbs(int first, int last) {
   // each file is opened once per worker.
   std::map<LoadedFile*, std::vector<int>> byOrigin;
   for (int i = first; i <= last; ++i) byOrigin[pages_[static_cast<std::size_t>(i)].origin.get()].push_back(i);
+  int doneBefore = 0;  // pages of the files rendered already
   for (auto& [origin, indexes] : byOrigin) {
     std::vector<int> originIndexes;
     originIndexes.reserve(indexes.size());
     for (int i : indexes) originIndexes.push_back(pages_[static_cast<std::size_t>(i)].originIndex);
-    auto thumbs = RenderThumbnails(*origin, originIndexes);
+    std::function<void(int)> originDone;
+    if (pagesDone) originDone = [&pagesDone, doneBefore](int done) { pagesDone(doneBefore + done); };
+    auto thumbs = RenderThumbnails(*origin, originIndexes, originDone);
+    doneBefore += static_cast<int>(indexes.size());
     for (std::size_t k = 0; k < indexes.size(); ++k) {
       if (thumbs[k].skipped) {
         skipped.push_back({indexes[k], SkippedThumbnail{origin->path(), originIndexes[k] + 1}});

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+#include <vector>
+
 #include "acrobat/real_engine.h"
 #include "acrobat/test_pdf_reader.h"
 #include "tests/support/temp_folder.h"
@@ -114,6 +118,35 @@ TEST(Thumbnails, ManyPagesFromSeveralFilesRenderInParallelWithoutMixingThemUp) {
     EXPECT_LT(Ink(ThumbOf(saved, base + 6)), 0.05) << round;
     EXPECT_GT(Ink(ThumbOf(saved, base + 10)), 0.05) << round;
   }
+}
+
+// The count drives a progress bar: only on the calling (user interface)
+// thread, never going back, across all the source files, ending at all.
+TEST(Thumbnails, PagesDoneAreToldOnTheCallersThreadUpToTheWholeRange) {
+  TempFolder folder;
+  auto engine = MakeRealEngine();
+  auto work = OpenBlankBase(*engine, folder / "Default.pdf");
+  auto& doc = work->GetPDDoc();
+  for (int round = 0; round < 2; ++round) {
+    for (const char* name : {"report.pdf", "appendix2.pdf"}) {
+      auto source = engine->Open(DataFile(name));
+      doc.InsertPages(doc.GetNumPages() - 1, source->GetPDDoc(), 0, source->GetPDDoc().GetNumPages());
+    }
+  }
+  const std::thread::id caller = std::this_thread::get_id();
+  std::vector<int> told;
+  bool otherThread = false;
+  doc.CreateThumbs(1, doc.GetNumPages() - 1, [&](int done) {
+    otherThread = otherThread || std::this_thread::get_id() != caller;
+    told.push_back(done);
+  });
+  EXPECT_FALSE(otherThread);
+  ASSERT_FALSE(told.empty());
+  EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+  EXPECT_GE(told.front(), 1);
+  EXPECT_EQ(told.back(), doc.GetNumPages() - 1);
+  // Not only the end: the count moves while the pages render.
+  EXPECT_GT(told.size(), 1u);
 }
 
 }  // namespace

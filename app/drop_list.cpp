@@ -5,6 +5,7 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QUrl>
 
@@ -16,6 +17,39 @@ DropList::DropList(QWidget* parent) : QListWidget(parent) {
   setDragDropMode(QAbstractItemView::DropOnly);
   setAcceptDrops(true);
   viewport()->setAcceptDrops(true);
+
+  // A label on the viewport rather than painted text: it wraps by itself and
+  // a test can see whether it shows. Mouse events (and so drops) pass
+  // through it to the list.
+  placeholder_ = new QLabel(viewport());
+  placeholder_->setObjectName(QStringLiteral("placeholder"));
+  placeholder_->setAlignment(Qt::AlignCenter);
+  placeholder_->setWordWrap(true);
+  placeholder_->setAttribute(Qt::WA_TransparentForMouseEvents);
+  placeholder_->setForegroundRole(QPalette::PlaceholderText);
+  placeholder_->hide();
+  connect(model(), &QAbstractItemModel::rowsInserted, this, &DropList::UpdatePlaceholder);
+  connect(model(), &QAbstractItemModel::rowsRemoved, this, &DropList::UpdatePlaceholder);
+  connect(model(), &QAbstractItemModel::modelReset, this, &DropList::UpdatePlaceholder);
+}
+
+// The list's model outlives this part of the object and resets while the
+// base class tears down; the placeholder must not be updated then.
+DropList::~DropList() { disconnect(model(), nullptr, this, nullptr); }
+
+void DropList::SetPlaceholderText(const QString& text) {
+  placeholder_->setText(text);
+  UpdatePlaceholder();
+}
+
+void DropList::UpdatePlaceholder() {
+  placeholder_->setGeometry(viewport()->rect().adjusted(8, 8, -8, -8));
+  placeholder_->setVisible(count() == 0 && !placeholder_->text().isEmpty());
+}
+
+void DropList::resizeEvent(QResizeEvent* event) {
+  QListWidget::resizeEvent(event);
+  UpdatePlaceholder();
 }
 
 int DropList::SelectedRow() const {

@@ -5,15 +5,23 @@
 #include <QListWidget>
 #include <QStringList>
 
+class QLabel;
+
 namespace vellumark::app {
 
 class DropList final : public QListWidget {
   Q_OBJECT
  public:
   explicit DropList(QWidget* parent = nullptr);
+  ~DropList() override;
 
   // The selected row, -1 when nothing is selected.
   int SelectedRow() const;
+
+  // A hint shown in the list while it has no entries (what to drop here).
+  void SetPlaceholderText(const QString& text);
+  // The label that shows it; visible exactly while the list is empty.
+  const QLabel* placeholder() const { return placeholder_; }
 
  signals:
   // The local file paths of a drop, in the order of the drop (UTF-8 inside
@@ -27,6 +35,12 @@ class DropList final : public QListWidget {
   void dragMoveEvent(QDragMoveEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void UpdatePlaceholder();
+
+  QLabel* placeholder_ = nullptr;
 };
 
 // The local files among the URLs of a drop, in their order; other URLs (web

@@ -6,11 +6,12 @@ add_library(vellumark_gui STATIC
   form_layout.cpp
   main_window.cpp
   message_service.cpp
+  qt_translations.cpp
   text_boxes.cpp)
 add_library(vellumark::gui ALIAS vellumark_gui)
 set_target_properties(vellumark_gui PROPERTIES AUTOMOC ON)
 target_include_directories(vellumark_gui PUBLIC "${PROJECT_SOURCE_DIR}")
-target_link_libraries(vellumark_gui PUBLIC vellumark::pipeline vellumark::settings Qt6::Widgets)
+target_link_libraries(vellumark_gui PUBLIC vellumark::pipeline vellumark::settings vellumark::version Qt6::Widgets)
 vellumark_warnings(vellumark_gui)
 
 add_executable(vellumark main.cpp)
@@ -27,7 +28,7 @@ if(BUILD_TESTING)
                              VELLUMARK_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
   vellumark_warnings(vellumark_gui_testsupport)
 
-  foreach(area job_lists options batch layout)
+  foreach(area job_lists options batch layout desktop)
     add_executable(${area}_test ${area}_test.cpp)
     set_target_properties(${area}_test PROPERTIES AUTOMOC ON)
     target_link_libraries(${area}_test PRIVATE vellumark_gui_testsupport)

@@ -33,6 +33,15 @@ std::optional<QString> ScriptedMessages::SaveFileName(const QString& startPath) 
   return OpenFileName(startPath);
 }
 
+QStringList ScriptedMessages::OpenPdfFileNames(const QString& caption, const QString& startFolder) {
+  pdfDialogCaptions.push_back(caption);
+  dialogStartPaths.push_back(startFolder);
+  if (pdfAnswers.empty()) return {};
+  QStringList answer = std::move(pdfAnswers.front());
+  pdfAnswers.pop_front();
+  return answer;
+}
+
 Sandbox::Sandbox() {
   std::random_device random;
   root = std::filesystem::temp_directory_path() / ("vellumark-gui-" + std::to_string(random()));

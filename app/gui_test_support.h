@@ -33,8 +33,17 @@ class ScriptedMessages final : public MessageService {
   bool Confirm(const QString& text) override;
   std::optional<QString> OpenFileName(const QString& startPath) override;
   std::optional<QString> SaveFileName(const QString& startPath) override;
+  QStringList OpenPdfFileNames(const QString& caption, const QString& startFolder) override;
+  void ShowBatchSummary(const QString& text, const QString& folder) override { summaries.push_back({text, folder}); }
 
+  struct Summary {
+    QString text;
+    QString folder;
+  };
   std::vector<ShownMessage> shown;
+  std::vector<Summary> summaries;
+  std::deque<QStringList> pdfAnswers;  // no answer left: cancelled
+  QStringList pdfDialogCaptions;
   std::deque<bool> confirmAnswers;  // no answer left: "no"
   QStringList questions;
   std::deque<QString> fileAnswers;  // no answer left: cancelled

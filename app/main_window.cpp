@@ -1,18 +1,23 @@
 #include "app/main_window.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QStringList>
 #include <charconv>
 #include <exception>
@@ -30,8 +35,10 @@
 #include "joblist/job_line.h"
 #include "joblist/job_list_file.h"
 #include "pipeline/batch.h"
+#include "pipeline/batch_summary.h"
 #include "platform/error.h"
 #include "platform/folders.h"
+#include "vellumark_version.h"
 
 namespace vellumark::app {
 namespace {
@@ -173,8 +180,70 @@ Form1::Form1(acrobat::Engine& engine, pipeline::WorkingFiles files, MessageServi
   mnFullOutline_->setObjectName(QStringLiteral("mnFullOutline"));
   mnFullOutline_->setCheckable(true);
 
+  BuildDesktopAdditions();
+
   conversion_ = std::make_unique<pipeline::Conversion>(engine, files_, static_cast<platform::StatusSink&>(*this));
   ConnectControls();
+}
+
+// What the window offers beyond its fixed form: a file menu, shortcuts for
+// every command, a help menu, placeholders on the empty lists and a thin
+// progress bar in a status bar below the form, which grows the window by
+// its own height and leaves every control where it was.
+void Form1::BuildDesktopAdditions() {
+  QMenu* file = new QMenu(Tr(kFileMenuCaption), this);
+  file->setObjectName(QStringLiteral("fileMenu"));
+  menuBar()->insertMenu(menuBatch_, file);
+  addFiles_ = file->addAction(Tr(kAddFilesCaption));
+  addFiles_->setObjectName(QStringLiteral("addFiles"));
+  addFiles_->setShortcut(QKeySequence::Open);
+  file->addSeparator();
+  quit_ = file->addAction(Tr(kQuitCaption));
+  quit_->setObjectName(QStringLiteral("quit"));
+  quit_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+  QMenu* help = menuBar()->addMenu(Tr(kHelpMenuCaption));
+  help->setObjectName(QStringLiteral("helpMenu"));
+  about_ = help->addAction(Tr(kAboutCaption));
+  about_->setObjectName(QStringLiteral("about"));
+  about_->setShortcut(QKeySequence::HelpContents);
+
+  menuBatch_->setShortcut(QKeySequence(Qt::Key_F5));
+  mn1_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+  mnFullOutline_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+  CmdFileIO_[0]->setShortcut(QKeySequence::Save);
+  CmdFileIO_[1]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
+  for (QPushButton* button : CmdFileIO_) {
+    button->setToolTip(button->text() + QStringLiteral(" (") +
+                       button->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+  }
+
+  List1_->SetPlaceholderText(Tr(kJobListPlaceholder));
+  List2_->SetPlaceholderText(Tr(kChildListPlaceholder));
+
+  progress_ = new QProgressBar(this);
+  progress_->setObjectName(QStringLiteral("progress"));
+  progress_->setTextVisible(true);
+  progress_->setFormat(QStringLiteral("%v / %m"));
+  progress_->setMaximumHeight(progress_->fontMetrics().height() + 4);
+  progress_->setRange(0, 1);
+  progress_->setValue(0);
+  progress_->hide();
+  statusBar()->setObjectName(QStringLiteral("statusBar"));
+  statusBar()->setSizeGripEnabled(false);
+  statusBar()->addPermanentWidget(progress_, 1);
+  // The status bar keeps its height while the bar is hidden, so the window
+  // does not change size when a batch starts.
+  statusBar()->setFixedHeight(progress_->maximumHeight() + 6);
+
+  connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+    if (now == nullptr || now->window() != this) return;
+    if (now == List2_) {
+      childListFocused_ = true;
+    } else if (now == List1_) {
+      childListFocused_ = false;
+    }
+  });
 }
 
 Form1::~Form1() = default;
@@ -196,6 +265,9 @@ void Form1::ConnectControls() {
   connect(menuBatch_, &QAction::triggered, this, [this] { menu_Click(0); });
   connect(mn1_, &QAction::triggered, this, [this] { mn1_Click(); });
   connect(mnFullOutline_, &QAction::toggled, this, [this](bool checked) { settings_.fullOutline = checked; });
+  connect(addFiles_, &QAction::triggered, this, [this] { AddFiles_Click(); });
+  connect(quit_, &QAction::triggered, this, [this] { close(); });
+  connect(about_, &QAction::triggered, this, [this] { About_Click(); });
   for (int index = 0; index < 2; ++index) {
     connect(CmdFileIO_[index], &QPushButton::clicked, this, [this, index] { CmdFileIO_Click(index); });
   }
@@ -261,6 +333,14 @@ void Form1::ShowStatus(const std::string& text) {
 
 void Form1::Yield() {
   SyncListsFromModel();
+  QCoreApplication::processEvents();
+}
+
+void Form1::Progress(int done, int total) {
+  if (total <= 0) return;
+  progress_->setRange(0, total);
+  progress_->setValue(done);
+  progress_->show();
   QCoreApplication::processEvents();
 }
 
@@ -372,6 +452,33 @@ void Form1::DeleteSelectedItem(DropList& list) {
 void Form1::LockJobLists(bool locked) {
   List1_->setEnabled(!locked);
   List2_->setEnabled(!locked);
+  addFiles_->setEnabled(!locked);
+}
+
+void Form1::AddFiles_Click() {
+  if (batchRunning_) return;
+  const bool asChildren = childListFocused_;
+  // Children need their job first; the user hears it before choosing files.
+  if (asChildren && jobList_.selectedJob() < 0) {
+    messages_.Show(Tr(kSelectParentMessage), MessageIcon::kNone);
+    return;
+  }
+  const QString start = addFilesFolder_.isEmpty() ? QDir::homePath() : addFilesFolder_;
+  const QStringList chosen =
+      messages_.OpenPdfFileNames(Tr(asChildren ? kAddChildrenDialogCaption : kAddParentsDialogCaption), start);
+  if (chosen.isEmpty()) return;
+  addFilesFolder_ = QFileInfo(chosen.front()).absolutePath();
+  QStringList paths;
+  for (const QString& path : chosen) paths.append(QDir::toNativeSeparators(path));
+  if (asChildren) {
+    List2_FilesDropped(paths);
+  } else {
+    List1_FilesDropped(paths);
+  }
+}
+
+void Form1::About_Click() {
+  messages_.Show(Tr(kAboutText).arg(QString::fromUtf8(kVersion)), MessageIcon::kInformation);
 }
 
 // ---------------------------------------------------------------- commands
@@ -427,6 +534,7 @@ void Form1::RunBatchCommand() {
   batchRunning_ = true;
   std::optional<QString> failure;
   QStringList warnings;
+  std::optional<pipeline::BatchResult> finished;  // ran to its end without an error
   // Exceptions must not cross into Qt's event loop: the batch reports a
   // failing job itself, and whatever else goes wrong (a list file that
   // cannot be written) is reported here, once, and the window stays usable.
@@ -437,6 +545,7 @@ void Form1::RunBatchCommand() {
     // A part over the limit was only a status text, gone with the next one;
     // the user hears of it once the batch is over.
     for (const std::string& warning : result.warnings) warnings << QString::fromStdString(warning);
+    if (!result.failure && !result.stopped) finished = result;
   } catch (const std::exception& error) {
     failure = FailureText(error);
   }
@@ -446,8 +555,17 @@ void Form1::RunBatchCommand() {
   fncProtect(true);
   SyncListsFromModel();
 
-  if (!warnings.isEmpty()) messages_.Show(warnings.join(QLatin1Char('\n')), MessageIcon::kWarning);
+  // The caption says "Comp!" in small print; the user is also told what was
+  // converted and where it went, with the warnings in the same message.
+  if (finished) {
+    const QString folder =
+        finished->outputFolders.empty() ? QString() : PathText(finished->outputFolders.front());
+    messages_.ShowBatchSummary(QString::fromStdString(pipeline::BatchSummaryText(*finished)), folder);
+  } else if (!warnings.isEmpty()) {
+    messages_.Show(warnings.join(QLatin1Char('\n')), MessageIcon::kWarning);
+  }
   if (failure) messages_.Show(*failure, MessageIcon::kCritical);
+  progress_->hide();
   if (closeRequested_) close();
 }
 

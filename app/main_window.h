@@ -18,6 +18,7 @@ class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
+class QProgressBar;
 class QPushButton;
 
 namespace vellumark::acrobat {
@@ -51,6 +52,8 @@ class Form1 final : public QMainWindow, private platform::StatusSink {
   // events (repaints, clicks on the live controls, a close) run once.
   void ShowStatus(const std::string& text) override;
   void Yield() override;
+  // Pages done out of the total, on the progress bar below the controls.
+  void Progress(int done, int total) override;
 
   // Menu: index 0 runs the batch ("連続変換"); index 1 ("Tool") does nothing.
   void menu_Click(int index);
@@ -58,6 +61,12 @@ class Form1 final : public QMainWindow, private platform::StatusSink {
   void mn1_Click();
   // 0: save the job list to a file; 1: load one.
   void CmdFileIO_Click(int index);
+  // "ファイルを追加…": PDFs from a file dialog, as parents, or as children of
+  // the selected job when the child list has the focus; they go the way of
+  // a drop, with the same checks.
+  void AddFiles_Click();
+  // Help › about: the program's name and version.
+  void About_Click();
   // The batch lock: the batch command, the list-file group and buttons, and
   // the option frame.
   void fncProtect(bool enabled);
@@ -89,6 +98,7 @@ class Form1 final : public QMainWindow, private platform::StatusSink {
   void ShowRefusedNames();
 
   void RunBatchCommand();
+  void BuildDesktopAdditions();
   void CopyContentsList();
   // Puts `text` on the clipboard and reads it back, a bounded number of
   // times; false when the clipboard never holds exactly `text`.
@@ -117,6 +127,14 @@ class Form1 final : public QMainWindow, private platform::StatusSink {
   QAction* menuBatch_ = nullptr;  // menu(0)
   QAction* mn1_ = nullptr;
   QAction* mnFullOutline_ = nullptr;  // checkable; kept in the extra settings file
+  QAction* addFiles_ = nullptr;
+  QAction* quit_ = nullptr;
+  QAction* about_ = nullptr;
+  QProgressBar* progress_ = nullptr;
+  // The child list was the last of the two lists to have the focus (the
+  // menu takes the focus away while it is open).
+  bool childListFocused_ = false;
+  QString addFilesFolder_;  // where the next add-files dialog opens
   DropList* List1_ = nullptr;
   DropList* List2_ = nullptr;
   QGroupBox* Frame1_ = nullptr;

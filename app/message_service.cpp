@@ -1,9 +1,11 @@
 #include "app/message_service.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 
 #include "app/window_texts.h"
 
@@ -44,16 +46,33 @@ bool QtMessageService::Confirm(const QString& text) {
 
 std::optional<QString> QtMessageService::OpenFileName(const QString& startPath) {
   QString chosen = QFileDialog::getOpenFileName(QApplication::activeWindow(), Tr(kOpenListDialogCaption), startPath,
-                                                Tr(kListFileFilter));
+                                                Tr(kListFileFilter), nullptr, kFileDialogOptions);
   if (chosen.isEmpty()) return std::nullopt;
   return chosen;
 }
 
 std::optional<QString> QtMessageService::SaveFileName(const QString& startPath) {
   QString chosen = QFileDialog::getSaveFileName(QApplication::activeWindow(), Tr(kSaveListDialogCaption), startPath,
-                                                Tr(kListFileFilter));
+                                                Tr(kListFileFilter), nullptr, kFileDialogOptions);
   if (chosen.isEmpty()) return std::nullopt;
   return chosen;
+}
+
+QStringList QtMessageService::OpenPdfFileNames(const QString& caption, const QString& startFolder) {
+  return QFileDialog::getOpenFileNames(QApplication::activeWindow(), caption, startFolder, Tr(kPdfFileFilter), nullptr,
+                                       kFileDialogOptions);
+}
+
+void QtMessageService::ShowBatchSummary(const QString& text, const QString& folder) {
+  QMessageBox box(QMessageBox::Information, Tr(kWindowTitle), text, QMessageBox::NoButton,
+                  QApplication::activeWindow());
+  QPushButton* open = nullptr;
+  if (!folder.isEmpty()) open = box.addButton(Tr(kOpenFolderButton), QMessageBox::ActionRole);
+  QPushButton* ok = box.addButton(Tr(kOkButton), QMessageBox::AcceptRole);
+  box.setDefaultButton(ok);
+  box.setEscapeButton(ok);
+  box.exec();
+  if (open != nullptr && box.clickedButton() == open) QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
 }  // namespace vellumark::app

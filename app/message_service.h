@@ -1,7 +1,9 @@
 #pragma once
 // Every message box and file dialog of the window goes through this one
 // interface, so that tests can answer them without entering a modal loop.
+#include <QFileDialog>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 namespace vellumark::app {
@@ -19,6 +21,12 @@ class MessageService {
   // when the user cancels.
   virtual std::optional<QString> OpenFileName(const QString& startPath) = 0;
   virtual std::optional<QString> SaveFileName(const QString& startPath) = 0;
+  // PDF files to add to a job list, the dialog opening in `startFolder`
+  // with `caption`; empty when the user cancels.
+  virtual QStringList OpenPdfFileNames(const QString& caption, const QString& startFolder) = 0;
+  // The closing message of a batch, with a button that opens `folder` in the
+  // desktop's file manager (no button when `folder` is empty).
+  virtual void ShowBatchSummary(const QString& text, const QString& folder) = 0;
 };
 
 // The real thing: QMessageBox and QFileDialog over the active window.
@@ -28,6 +36,13 @@ class QtMessageService final : public MessageService {
   bool Confirm(const QString& text) override;
   std::optional<QString> OpenFileName(const QString& startPath) override;
   std::optional<QString> SaveFileName(const QString& startPath) override;
+  QStringList OpenPdfFileNames(const QString& caption, const QString& startFolder) override;
+  void ShowBatchSummary(const QString& text, const QString& folder) override;
 };
+
+// Qt's own dialog rather than the desktop's: its texts come from Qt's
+// translations, so it reads Japanese like the rest of the window on any
+// desktop.
+inline constexpr auto kFileDialogOptions = QFileDialog::DontUseNativeDialog;
 
 }  // namespace vellumark::app

@@ -27,10 +27,34 @@ inline constexpr const char* kSaveListDialogCaption = "リストを保存";
 inline constexpr const char* kOpenListDialogCaption = "リストを開く";
 inline constexpr const char* kListFileFilter = "リスト (*.txt *.tmp);;すべてのファイル (*)";
 
+// Adding files without dragging: the menu, its dialog's captions (parents
+// for the job list, children for the selected job) and the files offered.
+inline constexpr const char* kFileMenuCaption = "ファイル";
+inline constexpr const char* kAddFilesCaption = "ファイルを追加…";
+inline constexpr const char* kQuitCaption = "終了";
+inline constexpr const char* kAddParentsDialogCaption = "親ファイルを追加";
+inline constexpr const char* kAddChildrenDialogCaption = "子ファイルを追加";
+inline constexpr const char* kPdfFileFilter = "PDF ファイル (*.pdf *.PDF);;すべてのファイル (*)";
+
+// The help menu and its about box; the version follows the name.
+inline constexpr const char* kHelpMenuCaption = "ヘルプ";
+inline constexpr const char* kAboutCaption = "Vellumark について";
+inline constexpr const char* kAboutText =
+    "Vellumark %1\n\n電子納品用の PDF を作ります: 親と子の PDF を結合し、"
+    "しおり・サムネール・開き方を設定して「変換済み」に保存します。";
+
+// What the empty lists say until something is dropped on them.
+inline constexpr const char* kJobListPlaceholder =
+    "ここに親 PDF をドロップしてください (1 ファイルが 1 ジョブ)。\n"
+    "「ファイル」›「ファイルを追加…」(Ctrl+O) でも追加できます。";
+inline constexpr const char* kChildListPlaceholder =
+    "上のジョブを選んで、その子 PDF をここにドロップしてください。";
+
 // Button texts of the message boxes, so they read Japanese whether or not a
 // Qt translation is installed.
 inline constexpr const char* kOkButton = "OK";
 inline constexpr const char* kYesButton = "はい";
 inline constexpr const char* kNoButton = "いいえ";
+inline constexpr const char* kOpenFolderButton = "フォルダを開く";
 
 }  // namespace vellumark::app

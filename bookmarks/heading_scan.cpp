@@ -100,6 +100,7 @@ void ScanHeadings(const acrobat::PageTextSource& doc, HeadingList& list, platfor
     status.ShowStatus(statusHead + Decimal(i) + statusTail);
     const auto lines = SplitPageLines(ReadHeadingPageText(doc, i));
     for (const auto& line : lines) scanner.ExamineLine(line, static_cast<long long>(i) + 1);
+    status.Progress(i + 1, lastPage + 1);
   }
 }
 

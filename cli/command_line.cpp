@@ -102,6 +102,14 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
     if (arg == "--") break;
     if (arg == "--help" || arg == "-h") return ParseResult{Request{}, "", ""};
   }
+  for (const std::string& arg : args) {
+    if (arg == "--") break;
+    if (arg == "--version") {
+      Request request;
+      request.command = Command::kVersion;
+      return ParseResult{request, "", ""};
+    }
+  }
   if (args.empty()) return UsageError("コマンドを指定してください (convert, batch, headings)");
 
   Request request;
@@ -236,8 +244,10 @@ PDF を電子納品用に変換します。親 PDF の後に子 PDF を順に結
                              入れる (ほかのファイルの見出しはそのファイルへの
                              リンク)
   --help                     この説明を表示します
+  --version                  バージョンを表示します
 
-進行状況は標準エラーに出ます。終了コード: 0 成功、1 ジョブの失敗
+進行状況と、変換の終わりに件数・出力先・警告のまとめが標準エラーに出ます。
+終了コード: 0 成功、1 ジョブの失敗
 (標準エラーにジョブとファイルを示すメッセージ)、2 使い方の誤り。
 )";
 }

@@ -11,7 +11,7 @@
 
 namespace vellumark::cli {
 
-enum class Command { kHelp, kConvert, kBatch, kHeadings };
+enum class Command { kHelp, kVersion, kConvert, kBatch, kHeadings };
 
 struct Request {
   Command command = Command::kHelp;

@@ -7,12 +7,14 @@
 
 #include <filesystem>
 #include <functional>
+#include <regex>
 #include <sstream>
 
 #include "app/extra_settings.h"
 #include "app/settings.h"
 #include "cli/run_cli.h"
 #include "tests/support/temp_folder.h"
+#include "vellumark_version.h"
 
 namespace vellumark::cli {
 namespace {
@@ -161,6 +163,19 @@ TEST(CommandLineTest, HelpWinsAnywhereAndDescribesEveryOption) {
                            "--full-outline"}) {
     EXPECT_NE(HelpText().find(word), std::string::npos) << word;
   }
+}
+
+TEST(CommandLineTest, VersionWinsAnywhereAndPrintsTheProjectVersion) {
+  for (const auto& args : std::vector<std::vector<std::string>>{{"--version"}, {"convert", "--unit", "bogus", "--version"}}) {
+    std::ostringstream out, err;
+    EXPECT_EQ(RunCli(args, out, err), kExitSuccess);
+    EXPECT_EQ(out.str(), std::string("vellumark-cli ") + kVersion + "\n");
+    EXPECT_TRUE(err.str().empty()) << err.str();
+  }
+  EXPECT_TRUE(std::regex_match(kVersion, std::regex("[0-9]+\\.[0-9]+\\.[0-9]+"))) << kVersion;
+  // After a double dash it is a file name like any other.
+  const ParseResult parsed = ParseCommandLine({"convert", "--", "--version"});
+  EXPECT_FALSE(parsed.request.has_value());
 }
 
 TEST(CommandLineTest, SizeIsCheckedOnlyWhereItIsUsed) {

@@ -12,11 +12,13 @@
 #include "joblist/job_list.h"
 #include "joblist/job_list_file.h"
 #include "pipeline/batch.h"
+#include "pipeline/batch_summary.h"
 #include "pipeline/conversion.h"
 #include "pipeline/run_folder.h"
 #include "pipeline/working_files.h"
 #include "platform/error.h"
 #include "platform/folders.h"
+#include "vellumark_version.h"
 
 namespace vellumark::cli {
 
@@ -73,6 +75,7 @@ class Runner {
       case Command::kHeadings:
         return Headings();
       case Command::kHelp:
+      case Command::kVersion:
         break;
     }
     return kExitSuccess;
@@ -91,6 +94,9 @@ class Runner {
     } catch (const std::exception& error) {
       return Fail(pipeline::JobFailureMessage(jobLine, pipeline::kUnexpectedErrorPrefix + std::string(error.what())));
     }
+    pipeline::BatchResult result;
+    pipeline::AddConvertedJob(result, jobLine, conversion.warnings());
+    PrintSummary(result);
     return kExitSuccess;
   }
 
@@ -107,6 +113,7 @@ class Runner {
       for (const std::string& warning : result.warnings) err_ << warning << '\n';
     }
     if (result.failure) return Fail(result.failure->message);
+    PrintSummary(result);
     return kExitSuccess;
   }
 
@@ -128,6 +135,14 @@ class Runner {
     }
     out_.flush();
     return kExitSuccess;
+  }
+
+  // The closing words the window shows in its message box at the end of a
+  // batch, after the status texts.
+  void PrintSummary(const pipeline::BatchResult& result) {
+    status_.Finish();
+    err_ << pipeline::BatchSummaryText(result) << '\n';
+    err_.flush();
   }
 
   int Fail(const std::string& message) {
@@ -158,6 +173,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (parsed.request->command == Command::kHelp) {
     out << HelpText();
+    return kExitSuccess;
+  }
+  if (parsed.request->command == Command::kVersion) {
+    out << "vellumark-cli " << kVersion << '\n';
     return kExitSuccess;
   }
   if (!parsed.warning.empty()) err << parsed.warning << '\n';

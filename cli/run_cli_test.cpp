@@ -59,9 +59,12 @@ TEST_F(RunCliTest, ConvertWritesTheJobAndReportsProgressOnStderr) {
 
   EXPECT_EQ(engine.SavedAt(pipeline::OutputPathFor(parent)).pages.size(), 7u);
   EXPECT_TRUE(out.str().empty());
-  // Not a terminal: one status per line, the last one "Comp!".
+  // Not a terminal: one status per line, the last one "Comp!", then the
+  // summary the window shows at the end of a batch.
+  const std::string summary = "1 件のジョブを変換しました。\n出力先:\n  " +
+                              Utf8(pipeline::OutputPathFor(parent).parent_path()) + "\n";
   EXPECT_EQ(err.str().substr(0, 5), "wait\n");
-  EXPECT_EQ(err.str().substr(err.str().size() - 6), "Comp!\n");
+  EXPECT_EQ(err.str().substr(err.str().size() - summary.size() - 6), "Comp!\n" + summary);
   EXPECT_EQ(err.str().find('\r'), std::string::npos);
 }
 
@@ -72,9 +75,11 @@ TEST_F(RunCliTest, ProgressOnATerminalRewritesOneLine) {
   EXPECT_TRUE(fs::exists(Part(parent, 1)));
   const std::string text = err.str();
   EXPECT_EQ(text.substr(0, 4), "\r\x1b[K");
-  // Everything on one line, ended once the run is over.
-  EXPECT_EQ(text.find('\n'), text.size() - 1);
-  EXPECT_NE(text.rfind("Comp!\n"), std::string::npos);
+  // The progress on one line, ended once the run is over; the summary after
+  // it on lines of its own.
+  const std::size_t summaryStart = text.find("Comp!\n") + 6;
+  EXPECT_EQ(text.find('\n'), summaryStart - 1);
+  EXPECT_EQ(text.substr(summaryStart, text.find('\n', summaryStart) - summaryStart), "1 件のジョブを変換しました。");
 }
 
 TEST_F(RunCliTest, FailedJobExitsWithOneNamingTheJobAndTheFile) {
@@ -122,6 +127,7 @@ TEST_F(RunCliTest, BatchRunsAListFileAndKeepsTheListFiles) {
   for (const auto& job : jobs) EXPECT_TRUE(fs::exists(Part(platform::PathFromUtf8(job), 1))) << job;
   EXPECT_EQ(joblist::LoadJobListFile(environment.applicationFolder / "SaveList.txt"), jobs);
   EXPECT_FALSE(fs::exists(environment.applicationFolder / "SaveList.tmp"));
+  EXPECT_NE(err.str().find("2 件のジョブを変換しました。"), std::string::npos) << err.str();
 
 }
 

@@ -2,6 +2,7 @@
 // so that an interrupted batch can be taken up again from "SaveList.tmp".
 #include "pipeline/batch.h"
 
+#include <algorithm>
 #include <exception>
 #include <system_error>
 
@@ -42,6 +43,16 @@ std::optional<platform::FileLock> TakeBatchLock(const WorkingFiles& files) {
   return lock;
 }
 
+void AddConvertedJob(BatchResult& result, const std::string& jobLine, const std::vector<std::string>& warnings) {
+  ++result.converted;
+  for (const std::string& warning : warnings) result.warnings.push_back("「" + JobName(jobLine) + "」 " + warning);
+  const fs::path folder =
+      OutputPathFor(platform::PathFromUtf8(joblist::SplitJobLine(jobLine).parent)).parent_path();
+  if (std::find(result.outputFolders.begin(), result.outputFolders.end(), folder) == result.outputFolders.end()) {
+    result.outputFolders.push_back(folder);
+  }
+}
+
 BatchResult RunBatch(joblist::JobListModel& list, const ConversionOptions& options, Conversion& conversion,
                      const WorkingFiles& files, const std::function<bool()>& stopRequested) {
   BatchResult result;
@@ -68,12 +79,9 @@ BatchResult RunBatch(joblist::JobListModel& list, const ConversionOptions& optio
       currentJob = list.jobs().front();
       list.ShowChildren(joblist::SplitJobLine(*currentJob).children);
       conversion.ConvertJob(*currentJob, options);
-      for (const std::string& warning : conversion.warnings()) {
-        result.warnings.push_back("「" + JobName(*currentJob) + "」 " + warning);
-      }
+      AddConvertedJob(result, *currentJob, conversion.warnings());
       list.RemoveTopJob();
       currentJob.reset();
-      ++result.converted;
       joblist::SaveJobListFile(files.saveListTmpPath, list.jobs());
     }
   } catch (const platform::UserError& error) {

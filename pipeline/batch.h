@@ -1,6 +1,7 @@
 #pragma once
 // The batch: every job of the list, top first, with "SaveList.txt" written at
 // the start and "SaveList.tmp" after each job.
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -33,7 +34,14 @@ struct BatchResult {
   // Parts written over the limit, each as "「<parent file name>」" and the
   // warning, for one message at the end of the batch.
   std::vector<std::string> warnings;
+  // The "変換済み" folders of the converted jobs, each once, in job order.
+  std::vector<std::filesystem::path> outputFolders;
 };
+
+// Counts one converted job into `result`: its output folder and its
+// warnings, each marked with the job's parent file name. The command line's
+// single conversion uses it too, so its summary reads like a batch's.
+void AddConvertedJob(BatchResult& result, const std::string& jobLine, const std::vector<std::string>& warnings);
 
 // "「<parent file name>」のジョブを変換できませんでした。" and the detail on
 // the next line (the failing file and what went wrong). Shared by the batch

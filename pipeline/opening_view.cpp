@@ -33,9 +33,14 @@ void JobSteps::ApplyThumbnails() {
   }
   status_.ShowStatus(kStatusMakeThumbnails);
   if (options_.fullThumbnail == 1) lastPage = 0;
+  // Rendering a long document takes a while: the user sees the pages done.
+  const int total = lastPage + 1;
+  status_.Progress(0, total);
+  const auto skippedPages =
+      workPDDoc->CreateThumbs(0, lastPage, [this, total](int done) { status_.Progress(done, total); });
   // A page too costly to draw keeps no thumbnail, but the job goes on:
   // the user hears which page it was when the batch ends.
-  for (const auto& skipped : workPDDoc->CreateThumbs(0, lastPage)) {
+  for (const auto& skipped : skippedPages) {
     Warn(kWarnNoThumbnail + FileNameForStatus(skipped.file) + " " + std::to_string(skipped.filePage) +
          kWarnPageSuffix);
   }

@@ -31,6 +31,7 @@ class RecordingSink final : public platform::StatusSink {
     if (onStatus) onStatus(text);
   }
   void Yield() override { ++yields; }
+  void Progress(int done, int total) override { progress.emplace_back(done, total); }
 
   // The texts without the recognisers' and the bookmark builder's own
   // progress, which their tests pin down.
@@ -55,6 +56,7 @@ class RecordingSink final : public platform::StatusSink {
   }
 
   std::vector<std::string> texts;
+  std::vector<std::pair<int, int>> progress;  // (done, total) as reported
   int yields = 0;
   std::function<void(const std::string&)> onStatus;
 };

@@ -13,6 +13,9 @@ class StatusSink {
   // A point where long work hands control back to the user interface without a
   // new text (the split loop does this once per plan entry).
   virtual void Yield() {}
+  // Pages done out of `total` during the long page-by-page steps (thumbnails,
+  // the heading scan), for a progress bar; a front end without one ignores it.
+  virtual void Progress(int /*done*/, int /*total*/) {}
 };
 
 // For callers that want no progress at all.

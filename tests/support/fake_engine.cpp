@@ -136,9 +136,12 @@ void FakeDocument::DeleteThumbs(int first, int last) {
   for (int i = first; i <= last; ++i) pages_[static_cast<std::size_t>(i)].thumb = false;
 }
 
-std::vector<acrobat::SkippedThumbnail> FakeDocument::CreateThumbs(int first, int last) {
+std::vector<acrobat::SkippedThumbnail> FakeDocument::CreateThumbs(int first, int last, const PagesDone& pagesDone) {
   CheckRange(first, last, GetNumPages(), "CreateThumbs");
-  for (int i = first; i <= last; ++i) pages_[static_cast<std::size_t>(i)].thumb = true;
+  for (int i = first; i <= last; ++i) {
+    pages_[static_cast<std::size_t>(i)].thumb = true;
+    if (pagesDone) pagesDone(i - first + 1);
+  }
   engine_.thumbPagesRendered_ += last - first + 1;
   return {};
 }

@@ -94,7 +94,7 @@ class FakeDocument final : public acrobat::Document {
     openPage_ = page; openZoom_ = zoom; openViewMode_ = viewMode;
   }
   void DeleteThumbs(int first, int last) override;
-  std::vector<acrobat::SkippedThumbnail> CreateThumbs(int first, int last) override;
+  std::vector<acrobat::SkippedThumbnail> CreateThumbs(int first, int last, const PagesDone& pagesDone = {}) override;
   acrobat::Bookmark& BookmarkRoot() override { return root_; }
   void Close() override { closed_ = true; }
   long long SavedSizeLowerBound() const override;
