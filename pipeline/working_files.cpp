@@ -52,12 +52,15 @@ fs::path UserConfigFolder() {
 
 }  // namespace
 
-fs::path ApplicationFolder() { return ApplicationFolderFor(platform::ProgramFolder()); }
+fs::path ApplicationFolder() {
+  return ApplicationFolderFor(platform::ProgramFolder(), platform::PathFromUtf8(VELLUMARK_INSTALL_BINDIR));
+}
 
-fs::path ApplicationFolderFor(const fs::path& programFolder) {
-  if (CanCreateFileIn(programFolder)) return programFolder;
-  const fs::path folder = UserConfigFolder();
+fs::path ApplicationFolderFor(const fs::path& programFolder, const fs::path& installedFolder) {
   std::error_code ec;
+  const bool installed = !installedFolder.empty() && fs::equivalent(programFolder, installedFolder, ec);
+  if (!installed && CanCreateFileIn(programFolder)) return programFolder;
+  const fs::path folder = UserConfigFolder();
   // A folder that cannot be created shows itself when the first list file is
   // written there, with that file's name in the message.
   fs::create_directories(folder, ec);

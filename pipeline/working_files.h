@@ -40,7 +40,11 @@ struct WorkingFiles {
 // (~/.config/vellumark), created if missing.
 std::filesystem::path ApplicationFolder();
 // The same choice for a given program folder.
-std::filesystem::path ApplicationFolderFor(const std::filesystem::path& programFolder);
+// `installedFolder` is where the package installs the programs (/usr/bin):
+// a folder of the whole system, never the place for one user's files, even
+// when the user (root) could write there.
+std::filesystem::path ApplicationFolderFor(const std::filesystem::path& programFolder,
+                                           const std::filesystem::path& installedFolder = {});
 
 // The folder under which each run makes its own working folder: "pdf" in
 // the Templates folder, created if missing. When the Templates folder is

@@ -48,11 +48,15 @@ TEST(WorkingFilesTest, KillPdfDeletesTheConversionsOwnFilesAndNothingElse) {
 TEST(WorkingFilesTest, ApplicationFolderFallsBackToTheUserConfigFolder) {
   TempFolder temp;
   EXPECT_EQ(ApplicationFolderFor(temp.path()), temp.path());
+  EXPECT_EQ(ApplicationFolderFor(temp.path(), temp.path() / "bin"), temp.path());
 
   const char* saved = std::getenv("XDG_CONFIG_HOME");
   const std::string savedValue = saved ? saved : "";
   ::setenv("XDG_CONFIG_HOME", temp.path().c_str(), 1);
   const fs::path fallback = ApplicationFolderFor(temp.path() / "no-such-folder");
+  // Installed, the writable program folder is the system's, not the user's.
+  fs::create_directories(temp.path() / "usr" / "bin");
+  const fs::path installed = ApplicationFolderFor(temp.path() / "usr" / "bin", temp.path() / "usr" / "bin");
   if (saved) {
     ::setenv("XDG_CONFIG_HOME", savedValue.c_str(), 1);
   } else {
@@ -60,6 +64,7 @@ TEST(WorkingFilesTest, ApplicationFolderFallsBackToTheUserConfigFolder) {
   }
   EXPECT_EQ(fallback, temp.path() / "vellumark");
   EXPECT_TRUE(fs::is_directory(fallback));
+  EXPECT_EQ(installed, temp.path() / "vellumark");
 }
 
 TEST(FileNamesTest, PartNamesFollowTheParentsName) {
