@@ -1,14 +1,20 @@
-// The contents-line parser on arbitrary text. The input is the delimiter, a
-// NUL byte, then a contents page's text (without a NUL the whole input is the
-// page and the delimiter is the usual "･"). Page text comes from any PDF a
-// user is sent, so it may be anything, broken UTF-8 included.
+// The contents-line parser on arbitrary text, then both heading recognisers
+// over the same text as a page. The input is the delimiter, a NUL byte, then
+// a contents page's text (without a NUL the whole input is the page and the
+// delimiter is the usual "･"). Page text comes from any PDF a user is sent,
+// so it may be anything, broken UTF-8 included.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
+#include "acrobat/engine.h"
 #include "bookmarks/contents_page.h"
+#include "bookmarks/heading_list.h"
+#include "bookmarks/heading_scan.h"
 #include "bookmarks/page_lines.h"
+#include "platform/status_sink.h"
 
 namespace {
 
@@ -38,6 +44,18 @@ bool IsUtf8(const std::string& text) {
   return true;
 }
 
+// The text as the pages of a document: the recognisers read lines across
+// pages, so the same page twice also covers a heading list spanning pages.
+class TextPages final : public vellumark::acrobat::PageTextSource {
+ public:
+  explicit TextPages(std::string text) : text_(std::move(text)) {}
+  int GetNumPages() const override { return 2; }
+  std::string ReadPageText(int) const override { return text_; }
+
+ private:
+  std::string text_;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -58,6 +76,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (level < -1) std::abort();
     // The title goes into a bookmark and the contents list as text.
     if (!IsUtf8(line)) std::abort();
+  }
+
+  // The engine hands the recognisers well-formed UTF-8 (it converts the
+  // PDF's own text encodings); the title reader above takes any bytes.
+  if (!IsUtf8(text)) return 0;
+  const TextPages pages(text);
+  vellumark::platform::NullStatusSink status;
+  vellumark::bookmarks::HeadingList list;
+  const int frontPages = vellumark::bookmarks::ReadContentsPage(pages, list, delimiter, status);
+  if (frontPages < 1 || frontPages > pages.GetNumPages() + 1) std::abort();
+  vellumark::bookmarks::ScanHeadings(pages, list, status);
+  for (const std::string& entry : list.entries()) {
+    if (!IsUtf8(entry)) std::abort();
   }
   return 0;
 }
