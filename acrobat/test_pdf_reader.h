@@ -204,7 +204,10 @@ inline std::filesystem::path MakeSharedResourcePdf(const std::filesystem::path& 
   }
   pages.replaceKey("/Kids", QPDFObjectHandle::newArray(kids));
   pages.replaceKey("/Count", QPDFObjectHandle::newInteger(pageCount));
-  QPDFWriter writer(pdf, file.string().c_str());
+  // QPDFWriter keeps the name pointer (it seeds the file's /ID with it), so
+  // the string must outlive the writer.
+  const std::string name = file.string();
+  QPDFWriter writer(pdf, name.c_str());
   writer.write();
   return file;
 }

@@ -1,0 +1,51 @@
+#pragma once
+// The readers under test take a path, as the program reads its files from
+// disk: each fuzz input is written to one scratch file per process and read
+// back from there.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace vellumark::fuzz {
+
+class FuzzInputFile {
+ public:
+  // `name` keeps the reader's own checks on the file name satisfied (a PDF
+  // must end in .pdf).
+  explicit FuzzInputFile(const std::string& name) {
+    const char* tmp = std::getenv("TMPDIR");
+    folder_ = std::filesystem::path(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") /
+              ("vellumark-fuzz-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder_);
+    path_ = folder_ / name;
+  }
+  ~FuzzInputFile() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+  FuzzInputFile(const FuzzInputFile&) = delete;
+  FuzzInputFile& operator=(const FuzzInputFile&) = delete;
+
+  const std::filesystem::path& Write(const std::uint8_t* data, std::size_t size) {
+    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    out.close();
+    // A scratch file that could not be written would make every input look
+    // like a missing file and the run look clean: stop instead.
+    if (!out) std::abort();
+    return path_;
+  }
+
+  const std::filesystem::path& folder() const { return folder_; }
+
+ private:
+  std::filesystem::path folder_;
+  std::filesystem::path path_;
+};
+
+}  // namespace vellumark::fuzz
