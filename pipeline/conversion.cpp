@@ -10,6 +10,7 @@
 #include "pipeline/file_names.h"
 #include "pipeline/job_steps.h"
 #include "pipeline/output_info.h"
+#include "pipeline/part_writer.h"
 #include "pipeline/status_texts.h"
 #include "platform/file_io.h"
 #include "platform/folders.h"
@@ -27,7 +28,7 @@ JobSteps::JobSteps(acrobat::Engine& engine, const WorkingFiles& files, platform:
                    const ConversionOptions& options, bookmarks::HeadingList& lstMokuji,
                    std::vector<std::string>& warnings, CutSearch cutSearch)
     : engine_(engine), files_(files), status_(status), options_(options), lstMokuji_(lstMokuji),
-      warnings_(warnings), cutSearch_(cutSearch), temp_{files.tempPdfPath}, cutFile_{files.defQPath} {}
+      warnings_(warnings), cutSearch_(cutSearch) {}
 
 void JobSteps::Warn(const std::string& text) {
   status_.ShowStatus(text);
@@ -66,12 +67,20 @@ void JobSteps::RecogniseHeadings() {
 void JobSteps::SaveOneFile() {
   bookmarks::BookmarkOptions bookmarkOptions;
   bookmarkOptions.forced = options_.Check2 != 0;
-  NoteOutside(bookmarks::BuildBookmarks(*workPDDoc, 0, frontPageCount, lstMokuji_, bookmarkOptions, status_));
-  ReportOutsideBookmarks();
+  OutsideBookmarks outside;
+  outside.Note(bookmarks::BuildBookmarks(*workPDDoc, 0, frontPageCount, lstMokuji_, bookmarkOptions, status_));
+  if (const auto warning = outside.Warning()) Warn(*warning);
   status_.ShowStatus(kStatusSave);
   // The engine writes under a temporary name and renames, so the previous
   // output stays whole until the new one is complete.
   workPDDoc->Save(outputPath);
+}
+
+void JobSteps::SaveInParts() {
+  PartWriter writer(engine_, files_, status_, options_, lstMokuji_,
+                    PartJob{outputPath, sizeLimit, frontPageCount, documentInfo},
+                    [this](const std::string& text) { Warn(text); }, cutSearch_);
+  writer.WriteParts(*workPDDoc);
 }
 
 void JobSteps::CloseWorkingDocument() {
@@ -127,7 +136,6 @@ void Conversion::ConvertJob(const std::string& jobLine, const ConversionOptions&
     job.ApplyThumbnails();
     status_.ShowStatus(kStatusLoadBookmark);
     job.RecogniseHeadings();
-    job.NextPartName();
     status_.ShowStatus(kStatusSave);
     if (options.OpSave != 0) {
       job.SaveOneFile();

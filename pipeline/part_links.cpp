@@ -15,6 +15,7 @@
 
 #include "pipeline/file_names.h"
 #include "pipeline/job_steps.h"
+#include "pipeline/part_writer.h"
 #include "pipeline/status_texts.h"
 #include "platform/folders.h"
 
@@ -27,7 +28,7 @@ constexpr std::size_t kTitlesNamed = 3;
 
 }  // namespace
 
-std::optional<bookmarks::RemoteTarget> JobSteps::LocateInJob(long long workPage, long long partEnd) const {
+std::optional<bookmarks::RemoteTarget> PartWriter::LocateInJob(long long workPage, long long partEnd) const {
   if (workPage < 0 || workPage >= jobPageCount_) return std::nullopt;
   for (const WrittenPart& part : parts_) {
     if (workPage >= part.firstPage && workPage < static_cast<long long>(part.firstPage) + part.pageCount) {
@@ -36,11 +37,11 @@ std::optional<bookmarks::RemoteTarget> JobSteps::LocateInJob(long long workPage,
     }
   }
   if (workPage < partEnd) return std::nullopt;  // cannot be: earlier pages are all written
-  return bookmarks::RemoteTarget{platform::PathToUtf8(PartFileName(outputPath, partCounter + 1).filename()),
+  return bookmarks::RemoteTarget{platform::PathToUtf8(PartFileName(job_.outputPath, partCounter_ + 1).filename()),
                                  static_cast<int>(workPage - partEnd)};
 }
 
-bookmarks::BookmarkOptions JobSteps::PartBookmarkOptions(int firstPage, int pageCount, std::vector<LinkUse>* uses) {
+bookmarks::BookmarkOptions PartWriter::PartBookmarkOptions(int firstPage, int pageCount, std::vector<LinkUse>* uses) {
   bookmarks::BookmarkOptions options;
   options.forced = options_.Check2 != 0;
   options.fullOutline = options_.fullOutline;
@@ -53,7 +54,7 @@ bookmarks::BookmarkOptions JobSteps::PartBookmarkOptions(int firstPage, int page
   return options;
 }
 
-void JobSteps::RelinkParts() {
+void PartWriter::RelinkParts() {
   // Every part is written now, so LocateInJob answers from the parts alone.
   const auto partCount = parts_.size();
   for (std::size_t k = 0; k < partCount; ++k) {
@@ -70,39 +71,34 @@ void JobSteps::RelinkParts() {
     document.SetPageMode(kModeBookmarksPane);
     document.SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
     platform::NullStatusSink quiet;
-    bookmarks::BuildBookmarks(document, part.firstPage, frontPageCount, lstMokuji_,
+    bookmarks::BuildBookmarks(document, part.firstPage, job_.frontPageCount, headings_,
                               PartBookmarkOptions(part.firstPage, part.pageCount, nullptr), quiet);
     document.Save(part.path);
     opened.Close(false);
     // The true links differ from the guessed ones by a few digits of a page
     // number; the file is measured again all the same, and a part they put
     // over the limit is reported rather than passed.
-    if (SavedFileLength(part.path) > sizeLimit) Warn(kWarnLinksOverLimit + FileNameForStatus(part.path));
+    if (SavedFileLength(part.path) > job_.sizeLimit) warn_(kWarnLinksOverLimit + FileNameForStatus(part.path));
   }
 }
 
-void JobSteps::NoteOutside(const bookmarks::BuiltBookmarks& built) {
-  // Forced creation repeats the later headings in every part: each is named
-  // once.
+void OutsideBookmarks::Note(const bookmarks::BuiltBookmarks& built) {
   for (const std::string& title : built.outsideTitles) {
-    if (std::find(outsideTitles_.begin(), outsideTitles_.end(), title) == outsideTitles_.end()) {
-      outsideTitles_.push_back(title);
-    }
+    if (std::find(titles_.begin(), titles_.end(), title) == titles_.end()) titles_.push_back(title);
   }
 }
 
-void JobSteps::ReportOutsideBookmarks() {
-  if (outsideTitles_.empty()) return;
+std::optional<std::string> OutsideBookmarks::Warning() const {
+  if (titles_.empty()) return std::nullopt;
   std::string text = kWarnBookmarksOutsideJob;
-  const std::size_t named = std::min(outsideTitles_.size(), kTitlesNamed);
-  for (std::size_t i = 0; i < named; ++i) text += (i == 0 ? "「" : "、「") + outsideTitles_[i] + "」";
-  if (outsideTitles_.size() > named) {
+  const std::size_t named = std::min(titles_.size(), kTitlesNamed);
+  for (std::size_t i = 0; i < named; ++i) text += (i == 0 ? "「" : "、「") + titles_[i] + "」";
+  if (titles_.size() > named) {
     char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, outsideTitles_.size() - named).ptr;
+    const auto end = std::to_chars(digits, digits + sizeof digits, titles_.size() - named).ptr;
     text += " ほか " + std::string(digits, end) + " 件";
   }
-  Warn(text);
-  outsideTitles_.clear();
+  return text;
 }
 
 }  // namespace vellumark::pipeline

@@ -1,11 +1,5 @@
-// Writing the working document as numbered part files that each stay within
-// the size limit: along the headings of the split plan, or by size alone.
-// Sizes are never estimated: the part is saved in full and the file's length
-// read, with its bookmarks built first so the measured file is the file that
-// will be written. Two things spare saves without changing any answer: a
-// lower bound the engine knows without saving ("this is over the limit for
-// certain"), and the measuring file itself, which becomes the part file
-// when its state is the part's.
+// Cutting the working document into parts that each stay within the size
+// limit: along the headings of the split plan, or by size alone.
 #include <algorithm>
 #include <charconv>
 #include <memory>
@@ -18,9 +12,9 @@
 #include "bookmarks/bookmark_tree.h"
 #include "pipeline/file_names.h"
 #include "pipeline/job_steps.h"
+#include "pipeline/part_writer.h"
 #include "pipeline/status_texts.h"
 #include "platform/error.h"
-#include "platform/file_io.h"
 
 namespace vellumark::pipeline {
 
@@ -135,148 +129,31 @@ long long SavedFileLength(const fs::path& path) {
   return static_cast<long long>(length);
 }
 
-void JobSteps::NextPartName() {
-  ++partCounter;
-  partPath = PartFileName(outputPath, partCounter);
-}
-
-void JobSteps::SaveInParts() {
-  jobPageCount_ = workPDDoc->GetNumPages();
-  parts_.clear();
-  SplitByUnit();
-  RelinkParts();
-  ReportOutsideBookmarks();
-}
-
-void JobSteps::SplitByUnit() {
-  switch (options_.OpSplit) {
-    case 0:
-    case 1:
-    case 2: {
-      const bookmarks::HeadingList plan = SelectSplitPlan(lstMokuji_, options_.OpSplit);
-      // Without a heading of the chosen level there is nothing to cut at:
-      // the document is split by size alone, as the size-only unit does.
-      if (plan.empty()) {
-        SaveWithinLimit(*workPDDoc);
-      } else {
-        SplitAndSave(plan);
-      }
-      break;
-    }
-    case 3:
-      SaveWithinLimit(*workPDDoc);
-      break;
-    default:
-      // A unit no button offers (only a hand-made settings file holds one):
-      // nothing is saved in split mode.
-      break;
-  }
-}
-
-bookmarks::BuiltBookmarks JobSteps::BuildPartBookmarks(acrobat::Document& document, platform::StatusSink& sink,
-                                                       std::vector<LinkUse>* uses) {
-  return bookmarks::BuildBookmarks(document, pageOffset, frontPageCount, lstMokuji_,
-                                   PartBookmarkOptions(pageOffset, document.GetNumPages(), uses), sink);
-}
-
-bookmarks::BuiltBookmarks JobSteps::PreparePart(acrobat::Document& document, platform::StatusSink& sink,
-                                                std::vector<LinkUse>* uses) {
-  // A part starts from the blank base file, not from the working document,
-  // so the opening state and the document information set on the working
-  // document are set on it again: every part opens, and shows its
-  // properties, like the one-file output.
-  document.SetPageMode(kModeBookmarksPane);
-  document.SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
-  document.SetDocumentInfo(documentInfo);
-  return BuildPartBookmarks(document, sink, uses);
-}
-
-long long JobSteps::Measure(acrobat::Document& document, MeasuringFile& file) {
-  // The bookmarks are part of the file: measuring without them could pass a
-  // part that the final save then pushes over the limit.
-  platform::NullStatusSink quiet;
-  PreparePart(document, quiet);
-  file.document = nullptr;
-  document.Save(file.path);
-  file.size = SavedFileLength(file.path);
-  file.document = &document;
-  file.pageCount = document.GetNumPages();
-  file.pageOffset = pageOffset;
-  return file.size;
-}
-
-bool JobSteps::Holds(const MeasuringFile& file, const acrobat::Document& document) const {
-  // Parts only grow and shrink at their end, so the same document with the
-  // same page count holds the same pages; the bookmarks depend on the page
-  // offset besides (the heading list and the options stay for the job).
-  return file.document == &document && file.pageCount == document.GetNumPages() && file.pageOffset == pageOffset;
-}
-
-void JobSteps::Forget(const acrobat::Document& document) {
-  for (MeasuringFile* file : {&temp_, &cutFile_}) {
-    if (file->document == &document) file->document = nullptr;
-  }
-}
-
-bool JobSteps::IsOverLimit(acrobat::Document& document, MeasuringFile& file) {
-  if (UsesShortcuts()) {
-    if (Holds(file, document)) return file.size > sizeLimit;
-    if (document.SavedSizeLowerBound() > sizeLimit) return true;
-  }
-  return Measure(document, file) > sizeLimit;
-}
-
-void JobSteps::WritePart(acrobat::Document& document, MeasuringFile& file) {
-  WrittenPart written{partPath, pageOffset, document.GetNumPages(), {}};
-  NoteOutside(PreparePart(document, status_, &written.links));
-  // Before the first part is written, every part an earlier run left goes
-  // to its backup, those numbered above this run's last part included: the
-  // folder then never holds the parts of two runs side by side, even when
-  // this one stops half way. A failure before this point leaves them alone.
-  if (!earlierPartsSetAside_) {
-    SetAsideEarlierParts(outputPath);
-    earlierPartsSetAside_ = true;
-  }
-  // The backup comes right before the save, so an earlier part file is never
-  // overwritten in place.
-  BackUpExistingFile(partPath);
-  if (UsesShortcuts() && Holds(file, document)) {
-    file.document = nullptr;
-    // A rename when the working folder and the output share a file system,
-    // else a checked copy under a temporary name: never a partial part file.
-    platform::MoveFileAtomically(file.path, partPath);
-  } else {
-    document.Save(partPath);
-  }
-  pageOffset += document.GetNumPages();
-  parts_.push_back(std::move(written));
-}
-
-void JobSteps::SaveWithinLimit(acrobat::Document& document) {
+void PartWriter::SaveWithinLimit(acrobat::Document& document) {
   // Every round that does not end the loop cuts at least one page off the
   // front, and a page always stays, so the page count bounds the rounds.
   const int maxRounds = document.GetNumPages();
   for (int round = 0; round < maxRounds; ++round) {
     if (!IsOverLimit(document, temp_)) break;
     if (document.GetNumPages() == 1) {
-      Warn(kWarnPageOverLimit + FileNameForStatus(partPath));
+      warn_(kWarnPageOverLimit + FileNameForStatus(partPath_));
       break;
     }
     if (CutPartBySize(document) == 0) {
       // The copies of its pages fit while the document itself does not:
       // there is no cut to make, and cutting on would never end.
-      Warn(kWarnNoCutFound + FileNameForStatus(partPath));
+      warn_(kWarnNoCutFound + FileNameForStatus(partPath_));
       break;
     }
   }
   WritePart(document, temp_);
 }
 
-int JobSteps::CutPartBySize(acrobat::Document& document) {
+int PartWriter::CutPartBySize(acrobat::Document& document) {
   const int pageCount = document.GetNumPages();
   WriteTemplateIfMissing(files_.defQPath);
   PartDocument cut(engine_, files_.defQPath);
-  const std::string partName = FileNameForStatus(partPath);
+  const std::string partName = FileNameForStatus(partPath_);
 
   RunSizes sizes;
   sizes.savedSize = [&](int count) {
@@ -291,7 +168,7 @@ int JobSteps::CutPartBySize(acrobat::Document& document) {
       return cut.doc().SavedSizeLowerBound();
     };
   }
-  int run = LongestFittingRun(pageCount, sizeLimit, sizes, cutSearch_);
+  int run = LongestFittingRun(pageCount, job_.sizeLimit, sizes, cutSearch_);
 
   if (run == pageCount) {
     Forget(cut.doc());
@@ -302,7 +179,7 @@ int JobSteps::CutPartBySize(acrobat::Document& document) {
   if (run == 0) {
     // The first page alone is over the limit. It becomes a part of its own
     // rather than an empty one, so the cutting moves on and ends.
-    Warn(kWarnPageOverLimit + partName);
+    warn_(kWarnPageOverLimit + partName);
     run = 1;
   }
   cut.HoldLeadingRun(document, run);
@@ -316,12 +193,11 @@ int JobSteps::CutPartBySize(acrobat::Document& document) {
   return run;
 }
 
-void JobSteps::SplitAndSave(const bookmarks::HeadingList& plan) {
-  acrobat::Document& work = *workPDDoc;
+void PartWriter::SplitAndSave(acrobat::Document& work, const bookmarks::HeadingList& plan) {
   const int pageCount = work.GetNumPages();
   // Without an "END" line the front-page count runs past the document; the
   // copies must not, so the page arithmetic uses it clamped.
-  const int frontPages = std::clamp(frontPageCount, 0, pageCount);
+  const int frontPages = std::clamp(job_.frontPageCount, 0, pageCount);
   const long long closingPage = static_cast<long long>(pageCount) - frontPages + 1;
   const std::vector<PlanStep> steps = TakePlanSteps(plan, closingPage);
 

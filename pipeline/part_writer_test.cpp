@@ -3,7 +3,10 @@
 // loop ends and no page is lost.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "pipeline/conversion.h"
+#include "pipeline/part_writer.h"
 #include "pipeline/pipeline_test_helpers.h"
 #include "pipeline/status_texts.h"
 
@@ -309,6 +312,30 @@ TEST_F(SplitTest, BisectingCutFindsTheLinearCutWithFewerSaves) {
     if (c.fewerSavesFactor > 0) {
       EXPECT_LT(saves[0] * c.fewerSavesFactor, saves[1]) << saves[0] << " vs " << saves[1];
     }
+  }
+}
+
+// What the user reads of the bookmarks that lead outside the job, gathered
+// over the parts of one job.
+TEST(OutsideBookmarksTest, NamesEachTitleOnceAndCountsTheRest) {
+  const std::string head = kWarnBookmarksOutsideJob;
+  struct Case {
+    const char* name;
+    std::vector<std::vector<std::string>> perPart;  // outside titles each part's bookmarks met
+    std::optional<std::string> warning;
+  };
+  const std::vector<Case> cases = {
+      {"none", {{}, {}}, std::nullopt},
+      // Forced creation repeats the later headings in every part.
+      {"repeated in every part", {{"第8章", "第9章"}, {"第9章"}, {"第8章"}}, head + "「第8章」、「第9章」"},
+      {"three named in full", {{"A", "B", "C"}}, head + "「A」、「B」、「C」"},
+      {"the rest counted", {{"A", "B"}, {"C", "D", "B"}, {"E"}}, head + "「A」、「B」、「C」 ほか 2 件"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    OutsideBookmarks outside;
+    for (const auto& titles : c.perPart) outside.Note(bookmarks::BuiltBookmarks{titles});
+    EXPECT_EQ(outside.Warning(), c.warning);
   }
 }
 
