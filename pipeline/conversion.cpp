@@ -52,7 +52,7 @@ void JobSteps::MakeOutputPath() {
 }
 
 void JobSteps::RecogniseHeadings() {
-  if (options_.makeBM2mokuji != 0) {
+  if (options_.headingSource == HeadingSource::kAllPages) {
     bookmarks::ScanHeadings(*workPDDoc, lstMokuji_, status_);
   } else {
     frontPageCount = bookmarks::ReadContentsPage(*workPDDoc, lstMokuji_, options_.delimiter, status_);
@@ -65,7 +65,7 @@ void JobSteps::RecogniseHeadings() {
 
 void JobSteps::SaveOneFile() {
   bookmarks::BookmarkOptions bookmarkOptions;
-  bookmarkOptions.forced = options_.Check2 != 0;
+  bookmarkOptions.forced = options_.forceBookmarks;
   NoteOutside(bookmarks::BuildBookmarks(*workPDDoc, 0, frontPageCount, lstMokuji_, bookmarkOptions, status_));
   ReportOutsideBookmarks();
   status_.ShowStatus(kStatusSave);
@@ -118,9 +118,7 @@ void Conversion::RunJob(const ConversionOptions& options, const std::function<vo
 void Conversion::ConvertJob(const std::string& jobLine, const ConversionOptions& options) {
   RunJob(options, [&](JobSteps& job) {
     job.TakeJobLine(jobLine);
-    // The limit matters only when splitting; in one-file mode the size box is
-    // greyed out, so whatever it holds must not fail the job.
-    if (options.OpSave == 0) job.sizeLimit = SizeLimitFromText(options.sizeText);
+    if (options.partSizeLimit) job.sizeLimit = *options.partSizeLimit;
     job.MakeOutputPath();
     job.OpenAndAssemble();
     job.ApplyOpeningView();
@@ -129,7 +127,7 @@ void Conversion::ConvertJob(const std::string& jobLine, const ConversionOptions&
     job.RecogniseHeadings();
     job.NextPartName();
     status_.ShowStatus(kStatusSave);
-    if (options.OpSave != 0) {
+    if (!options.partSizeLimit) {
       job.SaveOneFile();
     } else {
       job.SaveInParts();

@@ -149,11 +149,11 @@ void JobSteps::SaveInParts() {
 }
 
 void JobSteps::SplitByUnit() {
-  switch (options_.OpSplit) {
-    case 0:
-    case 1:
-    case 2: {
-      const bookmarks::HeadingList plan = SelectSplitPlan(lstMokuji_, options_.OpSplit);
+  switch (options_.splitUnit) {
+    case SplitUnit::kChapter:
+    case SplitUnit::kSection:
+    case SplitUnit::kAllHeadings: {
+      const bookmarks::HeadingList plan = SelectSplitPlan(lstMokuji_, static_cast<int>(options_.splitUnit));
       // Without a heading of the chosen level there is nothing to cut at:
       // the document is split by size alone, as the size-only unit does.
       if (plan.empty()) {
@@ -163,12 +163,8 @@ void JobSteps::SplitByUnit() {
       }
       break;
     }
-    case 3:
+    case SplitUnit::kSizeOnly:
       SaveWithinLimit(*workPDDoc);
-      break;
-    default:
-      // A unit no button offers (only a hand-made settings file holds one):
-      // nothing is saved in split mode.
       break;
   }
 }

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-namespace vellumark::app {
+namespace vellumark::settings {
 
 struct SettingsRecord {
   std::int16_t fullThumbnail = 0;  // 0 all pages, 1 first page only
@@ -39,4 +39,4 @@ void WriteSettingsFile(const std::filesystem::path& path, const SettingsRecord& 
 // The same layout as bytes (for tests and the writer).
 std::string EncodeSettings(const SettingsRecord& settings);
 
-}  // namespace vellumark::app
+}  // namespace vellumark::settings
