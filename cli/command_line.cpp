@@ -54,14 +54,14 @@ bool IsFlag(const std::string& name) {
 // the settings record as the window would hold it, the size as typed and a
 // delimiter given on the command line, taken as it is (an empty one means no
 // contents heading, where an empty one in the settings file means "･").
-struct Settings {
+struct ParsedSettings {
   settings::SettingsRecord record;
   std::string sizeText;
   std::optional<std::string> delimiter;
 };
 
 // Applies one option to the settings; returns an error text or "".
-std::string ApplyOption(const ValueOption& option, Request& request, Settings& s) {
+std::string ApplyOption(const ValueOption& option, Request& request, ParsedSettings& s) {
   settings::SettingsRecord& r = s.record;
   if (option.name == "--no-force") {
     r.Check2 = 0;
@@ -179,7 +179,7 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   }
 
   ParseResult result;
-  Settings settings;
+  ParsedSettings settings;
   if (!settingsFile.empty()) {
     const std::filesystem::path path = platform::PathFromUtf8(settingsFile);
     std::error_code ec;
