@@ -18,13 +18,14 @@
 #include "acrobat/real_engine.h"
 #include "app/drop_list.h"
 #include "app/gui_test_support.h"
-#include "app/settings.h"
 #include "app/window_texts.h"
 #include "joblist/job_list_file.h"
 #include "pipeline/batch.h"
 #include "pipeline/status_texts.h"
+#include "settings/settings.h"
 
 using namespace vellumark::app;
+using namespace vellumark::settings;
 using namespace vellumark::app::testing;
 using vellumark::testsupport::MakePages;
 

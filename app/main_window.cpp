@@ -24,9 +24,7 @@
 #include <system_error>
 #include <vector>
 
-#include "app/conversion_options.h"
 #include "app/drop_list.h"
-#include "app/extra_settings.h"
 #include "app/form_layout.h"
 #include "app/message_service.h"
 #include "app/text_boxes.h"
@@ -38,6 +36,8 @@
 #include "pipeline/batch_summary.h"
 #include "platform/error.h"
 #include "platform/folders.h"
+#include "settings/conversion_options.h"
+#include "settings/extra_settings.h"
 #include "vellumark_version.h"
 
 namespace vellumark::app {
@@ -295,17 +295,17 @@ void Form1::InitTextBoxes() {
 void Form1::LoadSettings() {
   // The extra file stands on its own: a settings file written by another
   // program comes without it, and it may be there without the settings file.
-  ReadExtraSettingsFile(ExtraSettingsPath(files_.settingsPath), settings_);
+  settings::ReadExtraSettingsFile(settings::ExtraSettingsPath(files_.settingsPath), settings_);
   mnFullOutline_->setChecked(settings_.fullOutline);
   std::error_code error;
   if (!std::filesystem::exists(files_.settingsPath, error)) return;
   // A short file fills what it holds; the other fields keep their values.
-  ReadSettingsFile(files_.settingsPath, settings_);
+  settings::ReadSettingsFile(files_.settingsPath, settings_);
 
   // The record keeps every value read, even one no control can show (a
   // thumbnail index of 5 stays in the record until the user picks one); only
   // the split unit is brought into range when the file is read.
-  const SettingsRecord read = settings_;
+  const settings::SettingsRecord read = settings_;
   SelectButton(*fullThumbnail_, read.fullThumbnail);
   SelectButton(*makeBM2mokuji_, read.makeBM2mokuji);
   SelectButton(*OpSave_, read.OpSave);
@@ -317,7 +317,7 @@ void Form1::LoadSettings() {
   // same rule the command line applies to a settings file.
   // Setting the text the box already shows raises no change, so the record
   // is given the box's text here as the change handler would.
-  Text1_->setText(QString::fromStdString(DelimiterAsLoaded(read.Text1)));
+  Text1_->setText(QString::fromStdString(settings::DelimiterAsLoaded(read.Text1)));
   settings_.Text1 = Text1_->text().toStdString();
 }
 
@@ -377,15 +377,14 @@ void Form1::Text1_Change() {
 }
 
 pipeline::ConversionOptions Form1::CurrentOptions() const {
-  pipeline::ConversionOptions options = OptionsFromSettings(settings_);
   // The two text boxes are read as they stand when the batch starts.
+  pipeline::ConversionOptions options = settings::OptionsFromSettings(settings_, Text2_->text().toStdString());
   options.delimiter = Text1_->text().toStdString();
-  options.sizeText = Text2_->text().toStdString();
   return options;
 }
 
-SettingsRecord Form1::SettingsToWrite() const {
-  SettingsRecord record = settings_;
+settings::SettingsRecord Form1::SettingsToWrite() const {
+  settings::SettingsRecord record = settings_;
   // The size box has no handler of its own; its value is taken at close so
   // that it persists with the other options. Text the 16-bit field cannot
   // hold (empty, too large) keeps the value the record had.
@@ -504,15 +503,15 @@ void Form1::RunBatchCommand() {
     messages_.Show(Tr(pipeline::kNoListMessage), MessageIcon::kInformation);
     return;
   }
-  const pipeline::ConversionOptions options = CurrentOptions();
   // A size the split cannot work with would fail every job (or, at 0 MB,
   // never finish cutting): refuse it before anything runs.
-  if (options.OpSave == 0) {
-    if (const auto problem = pipeline::CheckSizeText(options.sizeText)) {
+  if (settings_.OpSave == 0) {
+    if (const auto problem = pipeline::CheckSizeText(Text2_->text().toStdString())) {
       messages_.Show(QString::fromStdString(*problem), MessageIcon::kWarning);
       return;
     }
   }
+  const pipeline::ConversionOptions options = CurrentOptions();
 
   // Another batch (a second window, the command line) sharing the list
   // files is refused before anything is written; the lock is held until this
@@ -639,8 +638,8 @@ void Form1::Form_QueryUnload() {
   // The close is never refused: a settings file that cannot be written is
   // reported and the window closes all the same.
   try {
-    WriteSettingsFile(files_.settingsPath, SettingsToWrite());
-    WriteExtraSettingsFile(ExtraSettingsPath(files_.settingsPath), settings_);
+    settings::WriteSettingsFile(files_.settingsPath, SettingsToWrite());
+    settings::WriteExtraSettingsFile(settings::ExtraSettingsPath(files_.settingsPath), settings_);
   } catch (const std::exception& error) {
     messages_.Show(FailureText(error), MessageIcon::kWarning);
   }

@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "app/settings.h"
 #include "joblist/job_list.h"
 #include "pipeline/conversion.h"
 #include "pipeline/working_files.h"
 #include "platform/status_sink.h"
+#include "settings/settings.h"
 
 class QAction;
 class QButtonGroup;
@@ -73,7 +73,7 @@ class Form1 final : public QMainWindow, private platform::StatusSink {
   // Delete in either list: removes the selected entry, selects a neighbour.
   void DeleteSelectedItem(DropList& list);
 
-  const SettingsRecord& settings() const { return settings_; }
+  const settings::SettingsRecord& settings() const { return settings_; }
   const joblist::JobListModel& jobList() const { return jobList_; }
   bool batchRunning() const { return batchRunning_; }
 
@@ -111,12 +111,12 @@ class Form1 final : public QMainWindow, private platform::StatusSink {
   void LockJobLists(bool locked);
   void SyncListsFromModel();
   pipeline::ConversionOptions CurrentOptions() const;
-  SettingsRecord SettingsToWrite() const;
+  settings::SettingsRecord SettingsToWrite() const;
   void ConnectControls();
 
   pipeline::WorkingFiles files_;
   MessageService& messages_;
-  SettingsRecord settings_;
+  settings::SettingsRecord settings_;
   joblist::JobListModel jobList_;
   std::unique_ptr<pipeline::Conversion> conversion_;
 

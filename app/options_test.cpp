@@ -16,6 +16,7 @@
 #include "app/gui_test_support.h"
 
 using namespace vellumark::app;
+using namespace vellumark::settings;
 using namespace vellumark::app::testing;
 
 namespace {

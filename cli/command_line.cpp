@@ -4,13 +4,15 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <system_error>
 #include <utility>
 
-#include "app/extra_settings.h"
 #include "joblist/job_line.h"
 #include "platform/folders.h"
 #include "platform/narrow.h"
+#include "settings/conversion_options.h"
+#include "settings/extra_settings.h"
 
 namespace vellumark::cli {
 
@@ -48,31 +50,41 @@ bool IsFlag(const std::string& name) {
          name == "--full-outline";
 }
 
-// Applies one option to the options record; returns an error text or "".
-std::string ApplyOption(const ValueOption& option, Request& request) {
-  pipeline::ConversionOptions& o = request.options;
+// What the options change before the mapping to the conversion options:
+// the settings record as the window would hold it, the size as typed and a
+// delimiter given on the command line, taken as it is (an empty one means no
+// contents heading, where an empty one in the settings file means "･").
+struct ParsedSettings {
+  settings::SettingsRecord record;
+  std::string sizeText;
+  std::optional<std::string> delimiter;
+};
+
+// Applies one option to the settings; returns an error text or "".
+std::string ApplyOption(const ValueOption& option, Request& request, ParsedSettings& s) {
+  settings::SettingsRecord& r = s.record;
   if (option.name == "--no-force") {
-    o.Check2 = 0;
+    r.Check2 = 0;
   } else if (option.name == "--one-file") {
-    o.OpSave = 1;
+    r.OpSave = 1;
   } else if (option.name == "--keep-thumbnails") {
-    o.Check1 = 0;
+    r.Check1 = 0;
   } else if (option.name == "--full-outline") {
-    o.fullOutline = true;
+    r.fullOutline = true;
   } else if (option.name == "--contents-list") {
     request.contentsList = true;
   } else if (option.name == "--split-mb") {
     // Checked with the rest once every option is in: a later --one-file
     // makes the size irrelevant.
-    o.OpSave = 0;
-    o.sizeText = option.value;
+    r.OpSave = 0;
+    s.sizeText = option.value;
   } else if (option.name == "--delimiter") {
     const std::u32string characters = platform::ToU32(option.value);
     if (characters.size() > 1) return "--delimiter には 1 文字だけを指定してください: " + option.value;
     if (characters.size() == 1 && characters[0] == U'\uFFFD' && option.value != "\xEF\xBF\xBD") {
       return "--delimiter の文字が UTF-8 ではありません";
     }
-    o.delimiter = option.value;
+    s.delimiter = option.value;
   } else {
     const auto& choices = NamedChoices().at(option.name);
     const auto it = choices.find(option.value);
@@ -81,9 +93,10 @@ std::string ApplyOption(const ValueOption& option, Request& request) {
       for (const auto& [word, index] : choices) allowed += (allowed.empty() ? "" : "|") + word;
       return option.name + " の値「" + option.value + "」は使えません (" + allowed + ")";
     }
-    if (option.name == "--headings") o.makeBM2mokuji = it->second;
-    if (option.name == "--unit") o.OpSplit = it->second;
-    if (option.name == "--thumbnails") o.fullThumbnail = it->second;
+    const auto value = static_cast<std::int16_t>(it->second);
+    if (option.name == "--headings") r.makeBM2mokuji = value;
+    if (option.name == "--unit") r.OpSplit = value;
+    if (option.name == "--thumbnails") r.fullThumbnail = value;
   }
   return "";
 }
@@ -166,23 +179,23 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   }
 
   ParseResult result;
-  app::SettingsRecord settings;
+  ParsedSettings settings;
   if (!settingsFile.empty()) {
     const std::filesystem::path path = platform::PathFromUtf8(settingsFile);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return UsageError("設定ファイルが見つかりません: " + settingsFile);
     // A short file still gives the fields it holds; the rest keep their
     // initial values, and the user hears about it.
-    if (!app::ReadSettingsFile(path, settings)) {
+    if (!settings::ReadSettingsFile(path, settings.record)) {
       result.warning = "設定ファイルが短すぎます。足りない項目は初期値のままです: " + settingsFile;
     }
     // The options the settings file has no room for, from the file the
     // window keeps beside it, when there is one.
-    app::ReadExtraSettingsFile(app::ExtraSettingsPath(path), settings);
+    settings::ReadExtraSettingsFile(settings::ExtraSettingsPath(path), settings.record);
   }
-  request.options = app::OptionsFromSettings(settings);
+  settings.sizeText = settings::SizeTextOf(settings.record);
   for (const ValueOption& option : options) {
-    if (std::string error = ApplyOption(option, request); !error.empty()) return UsageError(error);
+    if (std::string error = ApplyOption(option, request, settings); !error.empty()) return UsageError(error);
   }
 
   if (request.command == Command::kBatch && request.files.size() != 1) {
@@ -197,12 +210,21 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   }
   // In split mode a batch must not start with a size no part can be cut to;
   // in one-file mode (and for the heading list) the size is not used.
-  if (request.command != Command::kHeadings && request.options.OpSave == 0) {
-    if (auto message = pipeline::CheckSizeText(request.options.sizeText)) return UsageError(*message);
-    if (request.options.OpSplit < 0 || request.options.OpSplit > 3) {
-      return UsageError("分割の単位が正しくありません (設定ファイルの値 " + Decimal(request.options.OpSplit) + ")");
+  const settings::SettingsRecord& record = settings.record;
+  if (record.OpSave == 0) {
+    if (request.command != Command::kHeadings) {
+      if (auto message = pipeline::CheckSizeText(settings.sizeText)) return UsageError(*message);
+      if (record.OpSplit < settings::kFirstSplitUnit || record.OpSplit > settings::kLastSplitUnit) {
+        return UsageError("分割の単位が正しくありません (設定ファイルの値 " + Decimal(record.OpSplit) + ")");
+      }
+    } else if (pipeline::CheckSizeText(settings.sizeText)) {
+      // The heading list writes no part, so a size it could not cut to is
+      // no error there; the options it runs with just name no limit.
+      settings.record.OpSave = 1;
     }
   }
+  request.options = settings::OptionsFromSettings(settings.record, settings.sizeText);
+  if (settings.delimiter) request.options.delimiter = *settings.delimiter;
   result.request = std::move(request);
   return result;
 }

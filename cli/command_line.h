@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "app/conversion_options.h"
-#include "app/settings.h"
 #include "pipeline/conversion.h"
 
 namespace vellumark::cli {

@@ -10,9 +10,10 @@
 #include <regex>
 #include <sstream>
 
-#include "app/extra_settings.h"
-#include "app/settings.h"
 #include "cli/run_cli.h"
+#include "settings/conversion_options.h"
+#include "settings/extra_settings.h"
+#include "settings/settings.h"
 #include "tests/support/temp_folder.h"
 #include "vellumark_version.h"
 
@@ -24,13 +25,15 @@ namespace fs = std::filesystem;
 // The options as one comparable text.
 std::string Describe(const pipeline::ConversionOptions& o) {
   std::ostringstream s;
-  s << "fullThumbnail=" << o.fullThumbnail << " Check1=" << o.Check1 << " makeBM2mokuji=" << o.makeBM2mokuji
-    << " Check2=" << o.Check2 << " OpSave=" << o.OpSave << " OpSplit=" << o.OpSplit << " delimiter=[" << o.delimiter
-    << "] sizeText=[" << o.sizeText << "] fullOutline=" << o.fullOutline;
+  s << "thumbnails=" << static_cast<int>(o.thumbnails) << " deleteThumbnailsFirst=" << o.deleteThumbnailsFirst
+    << " headingSource=" << static_cast<int>(o.headingSource) << " forceBookmarks=" << o.forceBookmarks
+    << " partSizeLimit=" << (o.partSizeLimit ? std::to_string(*o.partSizeLimit) : "one file")
+    << " splitUnit=" << static_cast<int>(o.splitUnit) << " delimiter=[" << o.delimiter
+    << "] fullOutline=" << o.fullOutline;
   return s.str();
 }
 
-pipeline::ConversionOptions Initial() { return app::OptionsFromSettings(app::SettingsRecord{}); }
+pipeline::ConversionOptions Initial() { return settings::OptionsFromSettings(settings::SettingsRecord{}); }
 
 TEST(CommandLineTest, EachOptionSetsItsField) {
   struct Case {
@@ -39,22 +42,22 @@ TEST(CommandLineTest, EachOptionSetsItsField) {
   };
   const std::vector<Case> cases = {
       {{}, [](auto&) {}},
-      {{"--headings", "scan"}, [](auto& o) { o.makeBM2mokuji = 1; }},
+      {{"--headings", "scan"}, [](auto& o) { o.headingSource = pipeline::HeadingSource::kAllPages; }},
       {{"--headings=contents"}, [](auto&) {}},
       {{"--delimiter", "・"}, [](auto& o) { o.delimiter = "・"; }},
       {{"--delimiter", ""}, [](auto& o) { o.delimiter = ""; }},
-      {{"--no-force"}, [](auto& o) { o.Check2 = 0; }},
-      {{"--one-file"}, [](auto& o) { o.OpSave = 1; }},
-      {{"--split-mb", "5"}, [](auto& o) { o.sizeText = "5"; }},
-      {{"--one-file", "--split-mb", "5"}, [](auto& o) { o.sizeText = "5"; }},
-      {{"--split-mb", "5", "--one-file"}, [](auto& o) { o.OpSave = 1; o.sizeText = "5"; }},
-      {{"--unit", "chapter"}, [](auto& o) { o.OpSplit = 0; }},
-      {{"--unit", "section"}, [](auto& o) { o.OpSplit = 1; }},
-      {{"--unit", "all"}, [](auto& o) { o.OpSplit = 2; }},
-      {{"--unit=size"}, [](auto& o) { o.OpSplit = 3; }},
-      {{"--thumbnails", "first"}, [](auto& o) { o.fullThumbnail = 1; }},
+      {{"--no-force"}, [](auto& o) { o.forceBookmarks = false; }},
+      {{"--one-file"}, [](auto& o) { o.partSizeLimit.reset(); }},
+      {{"--split-mb", "5"}, [](auto& o) { o.partSizeLimit = pipeline::SizeLimitFromText("5"); }},
+      {{"--one-file", "--split-mb", "5"}, [](auto& o) { o.partSizeLimit = pipeline::SizeLimitFromText("5"); }},
+      {{"--split-mb", "5", "--one-file"}, [](auto& o) { o.partSizeLimit.reset(); }},
+      {{"--unit", "chapter"}, [](auto& o) { o.splitUnit = pipeline::SplitUnit::kChapter; }},
+      {{"--unit", "section"}, [](auto& o) { o.splitUnit = pipeline::SplitUnit::kSection; }},
+      {{"--unit", "all"}, [](auto& o) { o.splitUnit = pipeline::SplitUnit::kAllHeadings; }},
+      {{"--unit=size"}, [](auto& o) { o.splitUnit = pipeline::SplitUnit::kSizeOnly; }},
+      {{"--thumbnails", "first"}, [](auto& o) { o.thumbnails = pipeline::ThumbnailRange::kFirstPage; }},
       {{"--thumbnails", "all"}, [](auto&) {}},
-      {{"--keep-thumbnails"}, [](auto& o) { o.Check1 = 0; }},
+      {{"--keep-thumbnails"}, [](auto& o) { o.deleteThumbnailsFirst = false; }},
       {{"--full-outline"}, [](auto& o) { o.fullOutline = true; }},
   };
   for (const Case& c : cases) {
@@ -74,29 +77,28 @@ TEST(CommandLineTest, EachOptionSetsItsField) {
 TEST(CommandLineTest, SettingsFileComesFirstAndOptionsOverrideIt) {
   const testsupport::TempFolder folder;
   const fs::path file = folder / "Vellumark.ini";
-  app::SettingsRecord settings;
+  settings::SettingsRecord settings;
   settings.fullThumbnail = 1;
   settings.makeBM2mokuji = 1;
   settings.Text1 = "・";
   settings.OpSave = 1;
   settings.Text2 = 3;
   settings.OpSplit = 2;
-  app::WriteSettingsFile(file, settings);
+  settings::WriteSettingsFile(file, settings);
   // The option the settings file has no room for, from the file beside it.
   settings.fullOutline = true;
-  app::WriteExtraSettingsFile(app::ExtraSettingsPath(file), settings);
+  settings::WriteExtraSettingsFile(settings::ExtraSettingsPath(file), settings);
 
   // --settings after the option it would otherwise override.
   const ParseResult parsed =
       ParseCommandLine({"convert", "--unit", "section", "--settings", file.string(), "a.pdf", "b.pdf"});
   ASSERT_TRUE(parsed.request.has_value()) << parsed.error;
   pipeline::ConversionOptions expected = Initial();
-  expected.fullThumbnail = 1;
-  expected.makeBM2mokuji = 1;
+  expected.thumbnails = pipeline::ThumbnailRange::kFirstPage;
+  expected.headingSource = pipeline::HeadingSource::kAllPages;
   expected.delimiter = "・";
-  expected.OpSave = 1;
-  expected.sizeText = "3";
-  expected.OpSplit = 1;
+  expected.partSizeLimit.reset();  // one file; the 3 MB are not used
+  expected.splitUnit = pipeline::SplitUnit::kSection;
   expected.fullOutline = true;
   EXPECT_EQ(Describe(parsed.request->options), Describe(expected));
   EXPECT_EQ(parsed.request->files, (std::vector<std::string>{"a.pdf", "b.pdf"}));
@@ -107,12 +109,12 @@ TEST(CommandLineTest, SplitUnitWithoutAButtonInTheSettingsFileRunsByChapters) {
   // same file alike instead of refusing it.
   const testsupport::TempFolder folder;
   const fs::path file = folder / "Vellumark.ini";
-  app::SettingsRecord settings;
+  settings::SettingsRecord settings;
   settings.OpSplit = 7;
-  app::WriteSettingsFile(file, settings);
+  settings::WriteSettingsFile(file, settings);
   const ParseResult parsed = ParseCommandLine({"convert", "--settings", file.string(), "a.pdf"});
   ASSERT_TRUE(parsed.request.has_value()) << parsed.error;
-  EXPECT_EQ(parsed.request->options.OpSplit, 0);
+  EXPECT_EQ(parsed.request->options.splitUnit, pipeline::SplitUnit::kChapter);
   EXPECT_TRUE(parsed.warning.empty()) << parsed.warning;
 }
 

@@ -6,13 +6,13 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/settings.h"
 #include "fuzz/fuzz_input_file.h"
 #include "platform/error.h"
+#include "settings/settings.h"
 
 namespace {
 
-using vellumark::app::SettingsRecord;
+using vellumark::settings::SettingsRecord;
 using vellumark::fuzz::FuzzInputFile;
 
 FuzzInputFile& Input() {
@@ -30,17 +30,17 @@ bool Same(const SettingsRecord& a, const SettingsRecord& b) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   SettingsRecord settings;
-  (void)vellumark::app::ReadSettingsFile(Input().Write(data, size), settings);
+  (void)vellumark::settings::ReadSettingsFile(Input().Write(data, size), settings);
 
   std::string encoded;
   try {
-    encoded = vellumark::app::EncodeSettings(settings);
+    encoded = vellumark::settings::EncodeSettings(settings);
   } catch (const vellumark::platform::UserError&) {
     return 0;  // a delimiter without a CP932 form is refused, not mangled
   }
   SettingsRecord reread;
   const auto& path = Input().Write(reinterpret_cast<const std::uint8_t*>(encoded.data()), encoded.size());
-  if (!vellumark::app::ReadSettingsFile(path, reread)) std::abort();
+  if (!vellumark::settings::ReadSettingsFile(path, reread)) std::abort();
   if (!Same(settings, reread)) std::abort();
   return 0;
 }

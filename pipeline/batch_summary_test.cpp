@@ -28,7 +28,7 @@ TEST_F(BatchSummaryTest, NamesTheCountEachOutputFolderOnceAndTheWarnings) {
       "写真/写真.pdf", {testing::Page("A", "", 100'000), testing::Page("B", "", 2'000'000), testing::Page("C", "", 100'000)});
   joblist::JobListModel list;
   list.SetJobs({JobLine(first), JobLine(album), JobLine(second)});
-  options.OpSplit = 3;
+  options.splitUnit = SplitUnit::kSizeOnly;
 
   const BatchResult result = RunBatch(list, options, conversion, files);
 
@@ -66,9 +66,9 @@ TEST_F(BatchSummaryTest, ThumbnailsAndTheHeadingScanReportPagesDone) {
     std::vector<std::string> texts(static_cast<std::size_t>(c.pages), "");
     texts[0] = "第1章 総則";
     const fs::path parent = AddPdf("長い" + std::to_string(c.pages) + ".pdf", ScannedPages(texts, 1000));
-    options.makeBM2mokuji = 1;
-    options.OpSave = 1;
-    options.fullThumbnail = c.fullThumbnail;
+    options.headingSource = HeadingSource::kAllPages;
+    options.partSizeLimit.reset();
+    options.thumbnails = c.fullThumbnail == 1 ? ThumbnailRange::kFirstPage : ThumbnailRange::kAllPages;
     status.progress.clear();
     const int rendered = engine.thumbPagesRendered();
 

@@ -113,7 +113,7 @@ TEST_F(BatchTest, PartsOverTheLimitAreReportedAtTheEnd) {
   const fs::path parent = AddPdf("写真.pdf", {testing::Page("A", "", 100'000), testing::Page("B", "", 2'000'000),
                                              testing::Page("C", "", 100'000)});
   list.SetJobs({JobLine(parent), jobs[0]});
-  options.OpSplit = 3;
+  options.splitUnit = SplitUnit::kSizeOnly;
   const BatchResult result = RunBatch(list, options, conversion, files);
   EXPECT_FALSE(result.failure.has_value());
   EXPECT_EQ(result.converted, 2);

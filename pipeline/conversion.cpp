@@ -53,7 +53,7 @@ void JobSteps::MakeOutputPath() {
 }
 
 void JobSteps::RecogniseHeadings() {
-  if (options_.makeBM2mokuji != 0) {
+  if (options_.headingSource == HeadingSource::kAllPages) {
     bookmarks::ScanHeadings(*workPDDoc, lstMokuji_, status_);
   } else {
     frontPageCount = bookmarks::ReadContentsPage(*workPDDoc, lstMokuji_, options_.delimiter, status_);
@@ -66,7 +66,7 @@ void JobSteps::RecogniseHeadings() {
 
 void JobSteps::SaveOneFile() {
   bookmarks::BookmarkOptions bookmarkOptions;
-  bookmarkOptions.forced = options_.Check2 != 0;
+  bookmarkOptions.forced = options_.forceBookmarks;
   OutsideBookmarks outside;
   outside.Note(bookmarks::BuildBookmarks(*workPDDoc, 0, frontPageCount, lstMokuji_, bookmarkOptions, status_));
   if (const auto warning = outside.Warning()) Warn(*warning);
@@ -127,9 +127,7 @@ void Conversion::RunJob(const ConversionOptions& options, const std::function<vo
 void Conversion::ConvertJob(const std::string& jobLine, const ConversionOptions& options) {
   RunJob(options, [&](JobSteps& job) {
     job.TakeJobLine(jobLine);
-    // The limit matters only when splitting; in one-file mode the size box is
-    // greyed out, so whatever it holds must not fail the job.
-    if (options.OpSave == 0) job.sizeLimit = SizeLimitFromText(options.sizeText);
+    if (options.partSizeLimit) job.sizeLimit = *options.partSizeLimit;
     job.MakeOutputPath();
     job.OpenAndAssemble();
     job.ApplyOpeningView();
@@ -137,7 +135,7 @@ void Conversion::ConvertJob(const std::string& jobLine, const ConversionOptions&
     status_.ShowStatus(kStatusLoadBookmark);
     job.RecogniseHeadings();
     status_.ShowStatus(kStatusSave);
-    if (options.OpSave != 0) {
+    if (!options.partSizeLimit) {
       job.SaveOneFile();
     } else {
       job.SaveInParts();

@@ -21,15 +21,46 @@ namespace vellumark::pipeline {
 
 class JobSteps;
 
+// Where the headings come from.
+enum class HeadingSource {
+  kContentsPage,  // the document's own contents page, "目次" to "END"
+  kAllPages,      // every page scanned
+};
+
+// Where a part file may begin when the job is saved in parts. The values
+// are the order of the window's buttons, and the split plan takes the first
+// three as the depth of headings it cuts at.
+enum class SplitUnit {
+  kChapter = 0,
+  kSection = 1,
+  kAllHeadings = 2,
+  kSizeOnly = 3,  // anywhere, by size alone
+};
+
+// Which pages get an embedded thumbnail.
+enum class ThumbnailRange {
+  kAllPages,
+  kFirstPage,
+};
+
+// The limit the initial size of 1 MB gives (SizeLimitFromText("1")).
+inline constexpr std::int32_t kInitialPartSizeLimit = 838'861;
+
+// How one conversion runs. The front ends fill it from their own
+// settings (the settings library maps the stored record).
 struct ConversionOptions {
-  int fullThumbnail = 0;  // 1: first page only
-  int Check1 = 1;         // 1: delete thumbnails before embedding
-  int makeBM2mokuji = 0;  // non-zero: scan all pages, else the contents page
-  int Check2 = 1;         // 0: bookmarks not forced
-  int OpSave = 0;         // non-zero: one file
-  int OpSplit = 0;        // 0 chapter, 1 section, 2 all headings, 3 size only
+  HeadingSource headingSource = HeadingSource::kContentsPage;
+  // The leader character of the contents page (UTF-8); empty: the contents
+  // page gives no heading.
   std::string delimiter = "\xEF\xBD\xA5";  // "･"
-  std::string sizeText = "1";              // the MB box as typed
+  // Bookmarks are made even for headings whose page lies past the document.
+  bool forceBookmarks = true;
+  ThumbnailRange thumbnails = ThumbnailRange::kAllPages;
+  // Thumbnails the source files bring are deleted before new ones are made.
+  bool deleteThumbnailsFirst = true;
+  // The largest part file in bytes; none: the job is saved as one file.
+  std::optional<std::int32_t> partSizeLimit = kInitialPartSizeLimit;
+  SplitUnit splitUnit = SplitUnit::kChapter;
   // Every part carries the whole bookmark tree of the job, the headings of
   // other parts as links into them.
   bool fullOutline = false;
@@ -51,7 +82,6 @@ class Conversion {
   // Converts one job. On failure the engine objects are closed and the
   // working folder emptied, then the failure goes on to the caller (a
   // UserError naming the file for everything the program checks itself).
-  // A bad size text fails the job only in split mode.
   void ConvertJob(const std::string& jobLine, const ConversionOptions& options);
 
   // The heading list of the last job (kept until the next job starts).

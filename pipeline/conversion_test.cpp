@@ -35,7 +35,7 @@ TEST_F(ConversionTest, OneFileJobWritesEveryPageWithBookmarksAndOpeningView) {
   const fs::path parent =
       AddPdf("報告書.pdf", ContentsReport({{"第1章総則", 1}, {"1.1目的", 2}, {"第2章設計", 3}}, 4, 2000));
   const fs::path child = AddPdf("付録.pdf", ScannedPages({"付録A", "付録B"}, 2000));
-  options.OpSave = 1;
+  options.partSizeLimit.reset();
 
   conversion.ConvertJob(JobLine(parent, {child}), options);
 
@@ -60,8 +60,8 @@ TEST_F(ConversionTest, OneFileJobWritesEveryPageWithBookmarksAndOpeningView) {
 TEST_F(ConversionTest, StatusTextsOfOneJobComeInTheDriversOrder) {
   const fs::path parent = AddPdf("報告書.pdf", ScannedPages({"第1章 総則", "", "第2章 設計"}, 1000));
   const fs::path child = AddPdf("付録.pdf", ScannedPages({""}, 1000));
-  options.OpSave = 1;
-  options.makeBM2mokuji = 1;
+  options.partSizeLimit.reset();
+  options.headingSource = HeadingSource::kAllPages;
 
   conversion.ConvertJob(JobLine(parent, {child}), options);
 
@@ -93,9 +93,9 @@ TEST_F(ConversionTest, ThumbnailOptionsChooseDeletionAndRange) {
     auto pages = ScannedPages({"", "", ""}, 1000);
     for (auto& p : pages) p.thumb = true;
     const fs::path parent = AddPdf("thumbs.pdf", pages);
-    options.OpSave = 1;
-    options.Check1 = c.check1;
-    options.fullThumbnail = c.fullThumbnail;
+    options.partSizeLimit.reset();
+    options.deleteThumbnailsFirst = c.check1 == 1;
+    options.thumbnails = c.fullThumbnail == 1 ? ThumbnailRange::kFirstPage : ThumbnailRange::kAllPages;
     status.texts.clear();
     const int rendered = engine.thumbPagesRendered();
 
@@ -107,22 +107,6 @@ TEST_F(ConversionTest, ThumbnailOptionsChooseDeletionAndRange) {
     EXPECT_EQ(status.CountStartingWith("Delete Thumbnail's"), c.deleteShown ? 1 : 0);
     EXPECT_EQ(engine.thumbPagesRendered() - rendered, c.fullThumbnail == 1 ? 1 : 3);
   }
-}
-
-TEST_F(ConversionTest, SizeTextMattersOnlyWhenSplitting) {
-  const fs::path parent = AddPdf("報告書.pdf", ScannedPages({"第1章 総則", ""}, 1000));
-  options.sizeText = "";
-
-  // One file: the size box is greyed out, whatever it holds is not used.
-  options.OpSave = 1;
-  EXPECT_NO_THROW(conversion.ConvertJob(JobLine(parent), options));
-  EXPECT_EQ(OutputFiles(parent), (std::vector<std::string>{"報告書.pdf"}));
-
-  // Split: the job cannot run and writes nothing more.
-  options.OpSave = 0;
-  EXPECT_THROW(conversion.ConvertJob(JobLine(parent), options), platform::UserError);
-  EXPECT_EQ(OutputFiles(parent), (std::vector<std::string>{"報告書.pdf"}));
-  EXPECT_TRUE(WorkingPdfs().empty());
 }
 
 TEST_F(ConversionTest, FailingJobNamesTheFileAndLeavesTheWorkingFolderEmpty) {

@@ -113,7 +113,7 @@ TEST_F(DocumentInfoEndToEndTest, OneFileCarriesTheParentsInformationNotTheBaseFi
   // The children have information of their own, which must not show.
   const fs::path child = docs / "付録1.pdf";
   fs::copy_file(DataFile("appendix1.pdf"), child);
-  options.OpSave = 1;
+  options.partSizeLimit.reset();
   conversion.ConvertJob(JobLine({parent, child}), options);
   ExpectParentsProperties(OutputPathFor(parent), kTitle);
 }
@@ -122,8 +122,8 @@ TEST_F(DocumentInfoEndToEndTest, EveryPartCarriesTheParentsInformation) {
   const fs::path parent = docs / "第2工区 報告書.pdf";
   WriteNoiseReport(parent, {"第1章 総則", "", "", "第2章 設計", "", "", "第3章 施工", ""}, 150000);
   SetParentInfo(parent, "");  // no title: the file name stands in
-  options.makeBM2mokuji = 1;
-  options.OpSplit = 0;
+  options.headingSource = HeadingSource::kAllPages;
+  options.splitUnit = SplitUnit::kChapter;
   conversion.ConvertJob(JobLine({parent}), options);
 
   std::vector<fs::path> parts;

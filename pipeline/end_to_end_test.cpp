@@ -105,7 +105,7 @@ std::vector<int> AllTargets(const std::vector<OutlineNode>& outline) {
 TEST_F(EndToEndTest, FixtureJobAsOneFileOpensAsDeliveredFilesMust) {
   const std::vector<fs::path> sources = {CopyFixture("report.pdf"), CopyFixture("appendix1.pdf"),
                                          CopyFixture("appendix2.pdf")};
-  options.OpSave = 1;
+  options.partSizeLimit.reset();
   conversion.ConvertJob(JobLine(sources), options);
 
   const fs::path output = OutputPathFor(sources[0]);
@@ -127,11 +127,11 @@ TEST_F(EndToEndTest, FixtureJobAsOneFileOpensAsDeliveredFilesMust) {
 TEST_F(EndToEndTest, FixtureJobFitsInPart001WhateverTheUnit) {
   const std::vector<fs::path> sources = {CopyFixture("report.pdf"), CopyFixture("appendix1.pdf"),
                                          CopyFixture("appendix2.pdf")};
-  options.fullThumbnail = 1;
+  options.thumbnails = ThumbnailRange::kFirstPage;
   for (int unit = 0; unit <= 3; ++unit) {
     SCOPED_TRACE("unit " + std::to_string(unit));
     fs::remove_all(OutputPathFor(sources[0]).parent_path());
-    options.OpSplit = unit;
+    options.splitUnit = static_cast<SplitUnit>(unit);
     conversion.ConvertJob(JobLine(sources), options);
 
     const auto parts = Parts(sources[0]);
@@ -160,10 +160,10 @@ class LargeReportTest : public EndToEndTest {
  protected:
   LargeReportTest() {
     WriteNoiseReport(parent, kReportHeadings, kImageBytes);
-    options.makeBM2mokuji = 1;
-    options.fullThumbnail = 1;
+    options.headingSource = HeadingSource::kAllPages;
+    options.thumbnails = ThumbnailRange::kFirstPage;
     // Not forced: every bookmark of a part must then lead into the part.
-    options.Check2 = 0;
+    options.forceBookmarks = false;
   }
 
   PageRanges Ranges(const std::vector<fs::path>& parts) const {
@@ -239,7 +239,7 @@ TEST_F(LargeReportTest, EachUnitCutsAtItsOwnHeadings) {
   for (const Case& c : cases) {
     SCOPED_TRACE("unit " + std::to_string(c.unit));
     fs::remove_all(OutputPathFor(parent).parent_path());
-    options.OpSplit = c.unit;
+    options.splitUnit = static_cast<SplitUnit>(c.unit);
     conversion.ConvertJob(JobLine({parent}), options);
 
     const auto parts = Parts(parent);
@@ -250,8 +250,8 @@ TEST_F(LargeReportTest, EachUnitCutsAtItsOwnHeadings) {
 }
 
 TEST_F(LargeReportTest, ForcedCreationLinksTheLaterHeadingsIntoTheirParts) {
-  options.Check2 = 1;
-  options.OpSplit = 3;
+  options.forceBookmarks = true;
+  options.splitUnit = SplitUnit::kSizeOnly;
   conversion.ConvertJob(JobLine({parent}), options);
   const auto parts = Parts(parent);
   ASSERT_EQ(Ranges(parts), (PageRanges{{1, 5}, {6, 10}, {11, 14}}));
@@ -303,8 +303,8 @@ TEST_F(LargeReportTest, ForcedCreationLinksTheLaterHeadingsIntoTheirParts) {
 }
 
 TEST_F(LargeReportTest, FullOutlinePutsTheWholeTreeIntoEveryPart) {
-  options.Check2 = 1;
-  options.OpSplit = 3;
+  options.forceBookmarks = true;
+  options.splitUnit = SplitUnit::kSizeOnly;
   options.fullOutline = true;
   conversion.ConvertJob(JobLine({parent}), options);
   const auto parts = Parts(parent);
@@ -342,7 +342,7 @@ TEST_F(LargeReportTest, FullOutlinePutsTheWholeTreeIntoEveryPart) {
 }
 
 TEST_F(LargeReportTest, PartsCarryOnlyTheirOwnImages) {
-  options.OpSave = 1;
+  options.partSizeLimit.reset();
   conversion.ConvertJob(JobLine({parent}), options);
   const auto whole = static_cast<long long>(fs::file_size(OutputPathFor(parent)));
 
@@ -350,8 +350,8 @@ TEST_F(LargeReportTest, PartsCarryOnlyTheirOwnImages) {
     SCOPED_TRACE(shared ? "one resource dictionary for all pages" : "resources per page");
     WriteNoiseReport(parent, kReportHeadings, kImageBytes, shared);
     fs::remove_all(OutputPathFor(parent).parent_path());
-    options.OpSave = 0;
-    options.OpSplit = 3;
+    options.partSizeLimit = SizeLimitFromText("1");
+    options.splitUnit = SplitUnit::kSizeOnly;
     conversion.ConvertJob(JobLine({parent}), options);
 
     const auto parts = Parts(parent);
@@ -388,8 +388,8 @@ TEST_F(LargeReportTest, FastAndPlainPathsWriteTheSameParts) {
   for (const int unit : {0, 3}) {
     for (const char* size : {"1", "2"}) {
       SCOPED_TRACE("unit " + std::to_string(unit) + ", " + size + " MB");
-      options.OpSplit = unit;
-      options.sizeText = size;
+      options.splitUnit = static_cast<SplitUnit>(unit);
+      options.partSizeLimit = SizeLimitFromText(size);
       struct Run {
         std::vector<std::string> bytes;
         PageRanges ranges;
@@ -434,7 +434,7 @@ TEST_F(LargeReportTest, FastAndPlainPathsWriteTheSameParts) {
 }
 
 TEST_F(LargeReportTest, RerunLeavesTheEarlierPartsAsBackups) {
-  options.OpSplit = 3;
+  options.splitUnit = SplitUnit::kSizeOnly;
   conversion.ConvertJob(JobLine({parent}), options);
   conversion.ConvertJob(JobLine({parent}), options);
   for (const auto& part : Parts(parent)) {

@@ -27,12 +27,12 @@ void JobSteps::ApplyOpeningView() {
 
 void JobSteps::ApplyThumbnails() {
   int lastPage = workPDDoc->GetNumPages() - 1;
-  if (options_.Check1 == 1) {
+  if (options_.deleteThumbnailsFirst) {
     status_.ShowStatus(kStatusDeleteThumbnails);
     workPDDoc->DeleteThumbs(0, lastPage);
   }
   status_.ShowStatus(kStatusMakeThumbnails);
-  if (options_.fullThumbnail == 1) lastPage = 0;
+  if (options_.thumbnails == ThumbnailRange::kFirstPage) lastPage = 0;
   // Rendering a long document takes a while: the user sees the pages done.
   const int total = lastPage + 1;
   status_.Progress(0, total);

@@ -68,14 +68,14 @@ class OutputFilesTest : public ::testing::Test {
 TEST_F(OutputFilesTest, ASecondRunWithFewerPartsSetsAsideEveryPartOfTheFirst) {
   const fs::path parent = docs / platform::PathFromUtf8("大型報告書.pdf");
   testing::WriteNoiseReport(parent, std::vector<std::string>(14, ""), 150000);
-  options.OpSplit = 3;
-  options.sizeText = "1";
+  options.splitUnit = SplitUnit::kSizeOnly;
+  options.partSizeLimit = SizeLimitFromText("1");
   conversion.ConvertJob(platform::PathToUtf8(parent), options);
   const fs::path output = OutputPathFor(parent);
   ASSERT_TRUE(fs::exists(PartFileName(output, 3)));
   const std::vector<std::string> firstRun = PagesOfParts(parent);
 
-  options.sizeText = "3";
+  options.partSizeLimit = SizeLimitFromText("3");
   conversion.ConvertJob(platform::PathToUtf8(parent), options);
   // One part now; the first run's are all backups, none a ".PDF" beside it.
   EXPECT_TRUE(fs::exists(PartFileName(output, 1)));
@@ -105,13 +105,14 @@ TEST_F(OutputFilesTest, AnyNameTheFileSystemTakesConvertsInsideTheOutputFolder) 
       {longName + ".pdf", 1, longName + ".pdf"},
       {longName + ".pdf", 0, longName + "_001.PDF"},
   };
-  options.sizeText = "1";
+  options.partSizeLimit = SizeLimitFromText("1");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name.substr(0, 12) + " " + std::to_string(c.opSave));
     fs::remove_all(docs);
     fs::create_directories(docs);
     const fs::path parent = Copy("report.pdf", c.name);
-    options.OpSave = c.opSave;
+    options.partSizeLimit.reset();
+    if (c.opSave == 0) options.partSizeLimit = SizeLimitFromText("1");
     EXPECT_NO_THROW(conversion.ConvertJob(platform::PathToUtf8(parent), options));
     EXPECT_EQ(NamesIn(docs), (std::set<std::string>{c.name, kOutputFolderName}));
     EXPECT_EQ(NamesIn(docs / platform::PathFromUtf8(kOutputFolderName)), std::set<std::string>{c.output});
@@ -134,7 +135,7 @@ TEST_F(OutputFilesTest, TemporaryFilesOfAKilledRunGoWithTheNextRun) {
     testsupport::WriteBytes(outputFolder / platform::PathFromUtf8(name), "%PDF-1.4 half");
     testsupport::WriteBytes(workFolder / platform::PathFromUtf8(name), "%PDF-1.4 half");
   }
-  options.OpSave = 1;
+  options.partSizeLimit.reset();
   conversion.ConvertJob(platform::PathToUtf8(parent), options);
   EXPECT_EQ(NamesIn(outputFolder), std::set<std::string>{"報告書.pdf"});
   EXPECT_TRUE(NamesIn(workFolder).empty());
@@ -149,7 +150,7 @@ TEST_F(OutputFilesTest, AChildWithoutPagesIsWarnedAboutAndAFifoIsRefused) {
     QPDFWriter writer(pdf, empty.c_str());
     writer.write();
   }
-  options.OpSave = 1;
+  options.partSizeLimit.reset();
   conversion.ConvertJob(platform::PathToUtf8(parent) + "\t" + platform::PathToUtf8(empty), options);
   EXPECT_EQ(conversion.warnings(), std::vector<std::string>{std::string(kWarnNoPages) + "空の付録.pdf"});
   EXPECT_EQ(PageTexts(OutputPathFor(parent)), PageTexts(parent));

@@ -85,9 +85,10 @@ TEST_F(OutputInfoTest, OneFileAndEveryPartCarryTheParentsInformation) {
     SCOPED_TRACE(c.name);
     fs::remove_all(docs);
     const auto [parent, child] = AddJob("第2工区　完成報告書");
-    options.OpSave = c.opSave;
-    options.OpSplit = c.opSplit;
-    options.makeBM2mokuji = 1;
+    options.partSizeLimit.reset();
+    if (c.opSave == 0) options.partSizeLimit = SizeLimitFromText("1");
+    options.splitUnit = static_cast<SplitUnit>(c.opSplit);
+    options.headingSource = HeadingSource::kAllPages;
     const auto before = LocalNow();
     conversion.ConvertJob(JobLine(parent, {child}), options);
     const auto after = LocalNow();

@@ -43,7 +43,7 @@ std::optional<bookmarks::RemoteTarget> PartWriter::LocateInJob(long long workPag
 
 bookmarks::BookmarkOptions PartWriter::PartBookmarkOptions(int firstPage, int pageCount, std::vector<LinkUse>* uses) {
   bookmarks::BookmarkOptions options;
-  options.forced = options_.Check2 != 0;
+  options.forced = options_.forceBookmarks;
   options.fullOutline = options_.fullOutline;
   const long long partEnd = static_cast<long long>(firstPage) + pageCount;
   options.locate = [this, firstPage, partEnd, uses](long long pageIndex) {

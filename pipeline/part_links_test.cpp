@@ -98,7 +98,7 @@ TEST_F(PartLinksTest, EachBookmarkJumpsWithinItsPartOrOpensThePartHoldingItsPage
                      (search == CutSearch::kLinear ? ", plain" : ""));
         conversion.SetCutSearch(search);
         fs::remove_all(OutputPathFor(parent).parent_path());
-        options.OpSplit = unit;
+        options.splitUnit = static_cast<SplitUnit>(unit);
         options.fullOutline = fullOutline;
 
         conversion.ConvertJob(JobLine(parent), options);
@@ -121,7 +121,7 @@ TEST_F(PartLinksTest, TheLinksCountWhenAPartIsMeasured) {
     for (const bool fullOutline : {false, true}) {
       SCOPED_TRACE("unit " + std::to_string(unit) + (fullOutline ? ", whole tree" : ""));
       fs::remove_all(OutputPathFor(parent).parent_path());
-      options.OpSplit = unit;
+      options.splitUnit = static_cast<SplitUnit>(unit);
       options.fullOutline = fullOutline;
 
       conversion.ConvertJob(JobLine(parent), options);
@@ -171,8 +171,9 @@ TEST_F(PartLinksTest, ContentsWithoutEndAndHeadingsPastTheJobAreReported) {
     if (!c.endLine) pages[1].text.erase(pages[1].text.rfind("\rEND"));
     const fs::path parent = AddPdf("報告書.pdf", pages);
     fs::remove_all(OutputPathFor(parent).parent_path());
-    options.OpSave = c.OpSave;
-    options.Check2 = c.Check2;
+    options.partSizeLimit.reset();
+    if (c.OpSave == 0) options.partSizeLimit = SizeLimitFromText("1");
+    options.forceBookmarks = c.Check2 != 0;
 
     conversion.ConvertJob(JobLine(parent), options);
 

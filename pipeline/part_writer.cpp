@@ -37,11 +37,11 @@ void PartWriter::NextPartName() {
 }
 
 void PartWriter::SplitByUnit(acrobat::Document& work) {
-  switch (options_.OpSplit) {
-    case 0:
-    case 1:
-    case 2: {
-      const bookmarks::HeadingList plan = SelectSplitPlan(headings_, options_.OpSplit);
+  switch (options_.splitUnit) {
+    case SplitUnit::kChapter:
+    case SplitUnit::kSection:
+    case SplitUnit::kAllHeadings: {
+      const bookmarks::HeadingList plan = SelectSplitPlan(headings_, static_cast<int>(options_.splitUnit));
       // Without a heading of the chosen level there is nothing to cut at:
       // the document is split by size alone, as the size-only unit does.
       if (plan.empty()) {
@@ -51,12 +51,8 @@ void PartWriter::SplitByUnit(acrobat::Document& work) {
       }
       break;
     }
-    case 3:
+    case SplitUnit::kSizeOnly:
       SaveWithinLimit(work);
-      break;
-    default:
-      // A unit no button offers (only a hand-made settings file holds one):
-      // nothing is saved in split mode.
       break;
   }
 }

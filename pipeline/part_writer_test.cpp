@@ -104,7 +104,7 @@ TEST_F(SplitTest, TenPageChaptersBecomeThreeParts) {
     for (const Case& c : cases) {
       SCOPED_TRACE(std::string(mode.name) + ", Check2=" + std::to_string(c.forced));
       UseMode(mode);
-      options.Check2 = c.forced;
+      options.forceBookmarks = c.forced != 0;
       status.texts.clear();
       status.yields = 0;
       const int savesBefore = engine.saveCount();
@@ -156,7 +156,7 @@ TEST_F(SplitTest, SplitUnitDecidesWherePartsMayStart) {
       SCOPED_TRACE(std::string(mode.name) + ", unit " + std::to_string(c.unit));
       UseMode(mode);
       fs::remove_all(OutputPathFor(parent).parent_path());
-      options.OpSplit = c.unit;
+      options.splitUnit = static_cast<SplitUnit>(c.unit);
       conversion.ConvertJob(JobLine(parent), options);
       EXPECT_EQ(PartLabels(parent), c.parts);
       EXPECT_EQ(OutputFiles(parent).size(), c.parts.size());
@@ -210,8 +210,8 @@ TEST_F(SplitTest, EveryCutEndsAndKeepsEveryPage) {
       for (std::size_t i = 0; i < pages.size(); ++i) pages[i].weight = limit * c.tenths[i] / 10;
       const fs::path parent = AddPdf("cut.pdf", pages);
       fs::remove_all(OutputPathFor(parent).parent_path());
-      options.makeBM2mokuji = 1;
-      options.OpSplit = c.unit;
+      options.headingSource = HeadingSource::kAllPages;
+      options.splitUnit = static_cast<SplitUnit>(c.unit);
       status.texts.clear();
 
       conversion.ConvertJob(JobLine(parent), options);
@@ -294,7 +294,7 @@ TEST_F(SplitTest, BisectingCutFindsTheLinearCutWithFewerSaves) {
       pages.push_back(testing::Page("S" + std::to_string(i + 1), "", c.weights[i]));
     }
     const fs::path parent = AddPdf("cut.pdf", pages);
-    options.OpSplit = 3;
+    options.splitUnit = SplitUnit::kSizeOnly;
 
     Parts bySearch[2];
     int saves[2];

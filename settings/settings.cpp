@@ -1,4 +1,4 @@
-#include "app/settings.h"
+#include "settings/settings.h"
 
 #include <cstddef>
 #include <limits>
@@ -7,7 +7,7 @@
 #include "platform/error.h"
 #include "platform/file_io.h"
 
-namespace vellumark::app {
+namespace vellumark::settings {
 
 namespace {
 
@@ -120,4 +120,4 @@ bool ReadSettingsFile(const std::filesystem::path& path, SettingsRecord& setting
   return true;
 }
 
-}  // namespace vellumark::app
+}  // namespace vellumark::settings

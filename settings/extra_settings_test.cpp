@@ -1,13 +1,13 @@
-#include "app/extra_settings.h"
+#include "settings/extra_settings.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 
-#include "app/conversion_options.h"
+#include "settings/conversion_options.h"
 #include "tests/support/temp_folder.h"
 
-namespace vellumark::app {
+namespace vellumark::settings {
 namespace {
 
 namespace fs = std::filesystem;
@@ -64,4 +64,4 @@ TEST_F(ExtraSettingsTest, AMissingOrGarbledFileKeepsTheOptionAsItWas) {
 }
 
 }  // namespace
-}  // namespace vellumark::app
+}  // namespace vellumark::settings

@@ -1,11 +1,11 @@
-#include "app/extra_settings.h"
+#include "settings/extra_settings.h"
 
 #include <string_view>
 
 #include "platform/error.h"
 #include "platform/file_io.h"
 
-namespace vellumark::app {
+namespace vellumark::settings {
 
 namespace {
 
@@ -60,4 +60,4 @@ void ReadExtraSettingsFile(const std::filesystem::path& path, SettingsRecord& se
   }
 }
 
-}  // namespace vellumark::app
+}  // namespace vellumark::settings

@@ -1,6 +1,6 @@
-#include "app/settings.h"
+#include "settings/settings.h"
 
-#include "app/conversion_options.h"
+#include "settings/conversion_options.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include "platform/error.h"
 #include "tests/support/temp_folder.h"
 
-namespace vellumark::app {
+namespace vellumark::settings {
 namespace {
 
 namespace fs = std::filesystem;
@@ -128,7 +128,7 @@ TEST_F(SettingsFileTest, SplitUnitWithoutAButtonLoadsAsChapters) {
     read.OpSplit = 2;  // a value the file must replace, not keep
     EXPECT_TRUE(ReadSettingsFile(file_, read));
     EXPECT_EQ(read.OpSplit, c.loaded) << c.inFile;
-    EXPECT_EQ(OptionsFromSettings(read).OpSplit, c.loaded) << c.inFile;
+    EXPECT_EQ(static_cast<int>(OptionsFromSettings(read).splitUnit), c.loaded) << c.inFile;
   }
 }
 
@@ -147,4 +147,4 @@ TEST_F(SettingsFileTest, DelimiterWithoutCp932FormIsRefusedAndOldFileKept) {
 }
 
 }  // namespace
-}  // namespace vellumark::app
+}  // namespace vellumark::settings

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#include "app/settings.h"
+#include "settings/settings.h"
 
-namespace vellumark::app {
+namespace vellumark::settings {
 
 inline constexpr const char* kExtraSettingsFileName = "Vellumark.ext.ini";
 
@@ -27,4 +27,4 @@ void WriteExtraSettingsFile(const std::filesystem::path& path, const SettingsRec
 // The file's text (for tests and the writer).
 std::string EncodeExtraSettings(const SettingsRecord& settings);
 
-}  // namespace vellumark::app
+}  // namespace vellumark::settings

@@ -1,12 +1,15 @@
 #pragma once
-// The conversion options and the binary settings file "Vellumark.ini"
+// The settings record and the binary settings file "Vellumark.ini"
 // (little-endian 16-bit fields, CP932 delimiter; 17 bytes with the initial
-// values). No Qt here: the command line reads the same file.
+// values). The record keeps the codes and field names the file has always
+// had, since other programs read it; conversion_options.h turns it into the
+// options a conversion runs with. No Qt here: the command line reads the
+// same file.
 #include <cstdint>
 #include <filesystem>
 #include <string>
 
-namespace vellumark::app {
+namespace vellumark::settings {
 
 struct SettingsRecord {
   std::int16_t fullThumbnail = 0;  // 0 all pages, 1 first page only
@@ -39,4 +42,4 @@ void WriteSettingsFile(const std::filesystem::path& path, const SettingsRecord& 
 // The same layout as bytes (for tests and the writer).
 std::string EncodeSettings(const SettingsRecord& settings);
 
-}  // namespace vellumark::app
+}  // namespace vellumark::settings
