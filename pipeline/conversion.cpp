@@ -24,9 +24,9 @@ struct Conversion::State {
 };
 
 JobSteps::JobSteps(acrobat::Engine& engine, const WorkingFiles& files, platform::StatusSink& status,
-                   const ConversionOptions& options, bookmarks::HeadingList& lstMokuji,
+                   const ConversionOptions& options, bookmarks::HeadingList& headings,
                    std::vector<std::string>& warnings, CutSearch cutSearch)
-    : engine_(engine), files_(files), status_(status), options_(options), lstMokuji_(lstMokuji),
+    : engine_(engine), files_(files), status_(status), options_(options), headings_(headings),
       warnings_(warnings), cutSearch_(cutSearch), temp_{files.tempPdfPath}, cutFile_{files.defQPath} {}
 
 void JobSteps::Warn(const std::string& text) {
@@ -34,8 +34,7 @@ void JobSteps::Warn(const std::string& text) {
   warnings_.push_back(text);
 }
 
-void JobSteps::TakeJobLine(const std::string& jobLine) {
-  const joblist::Job job = joblist::SplitJobLine(jobLine);
+void JobSteps::TakeJob(const joblist::Job& job) {
   parentPath = platform::PathFromUtf8(job.parent);
   children.clear();
   for (const std::string& child : job.children) children.push_back(platform::PathFromUtf8(child));
@@ -53,32 +52,32 @@ void JobSteps::MakeOutputPath() {
 
 void JobSteps::RecogniseHeadings() {
   if (options_.makeBM2mokuji != 0) {
-    bookmarks::ScanHeadings(*workPDDoc, lstMokuji_, status_);
+    bookmarks::ScanHeadings(workingDocument->doc(), headings_, status_);
   } else {
-    frontPageCount = bookmarks::ReadContentsPage(*workPDDoc, lstMokuji_, options_.delimiter, status_);
+    frontPageCount = bookmarks::ReadContentsPage(workingDocument->doc(), headings_, options_.delimiter, status_);
     // Headings were read, so the contents page was found; a front-page count
     // past the last page means no "END" line closed it. The job goes on, but
     // its bookmarks point past the document, which the user must hear.
-    if (!lstMokuji_.empty() && frontPageCount > workPDDoc->GetNumPages()) Warn(kWarnContentsEndMissing);
+    if (!headings_.empty() && frontPageCount > workingDocument->doc().GetNumPages()) Warn(kWarnContentsEndMissing);
   }
 }
 
 void JobSteps::SaveOneFile() {
   bookmarks::BookmarkOptions bookmarkOptions;
   bookmarkOptions.forced = options_.Check2 != 0;
-  NoteOutside(bookmarks::BuildBookmarks(*workPDDoc, 0, frontPageCount, lstMokuji_, bookmarkOptions, status_));
+  NoteOutside(
+      bookmarks::BuildBookmarks(workingDocument->doc(), 0, frontPageCount, headings_, bookmarkOptions, status_));
   ReportOutsideBookmarks();
   status_.ShowStatus(kStatusSave);
   // The engine writes under a temporary name and renames, so the previous
   // output stays whole until the new one is complete.
-  workPDDoc->Save(outputPath);
+  workingDocument->doc().Save(outputPath);
 }
 
 void JobSteps::CloseWorkingDocument() {
-  if (!workAVDoc) return;
-  workPDDoc = nullptr;
-  workAVDoc->Close(true);
-  workAVDoc.reset();
+  if (!workingDocument) return;
+  workingDocument->Close(true);
+  workingDocument.reset();
 }
 
 Conversion::Conversion(acrobat::Engine& engine, WorkingFiles files, platform::StatusSink& status)
@@ -97,17 +96,16 @@ void Conversion::RunJob(const ConversionOptions& options, const std::function<vo
   platform::RemoveLeftOverTemporaries(files_.workFolder);
   // A fresh job state per job: offsets, counters and documents of the last
   // job (finished or failed) cannot leak into this one.
-  JobSteps job(engine_, files_, status_, options, lstMokuji_, warnings_, state_->cutSearch);
+  JobSteps job(engine_, files_, status_, options, headings_, warnings_, state_->cutSearch);
   job.conversionTime = state_->clock();
-  lstMokuji_.Clear();
+  headings_.clear();
   warnings_.clear();
   try {
     steps(job);
   } catch (...) {
     // The engine objects are closed and the working folder emptied before
     // the failure goes on to the batch, which reports it.
-    job.workPDDoc = nullptr;
-    job.workAVDoc.reset();
+    job.workingDocument.reset();
     KillPDF(files_);
     throw;
   }
@@ -115,9 +113,9 @@ void Conversion::RunJob(const ConversionOptions& options, const std::function<vo
   status_.ShowStatus(kStatusComplete);
 }
 
-void Conversion::ConvertJob(const std::string& jobLine, const ConversionOptions& options) {
+void Conversion::ConvertJob(const joblist::Job& files, const ConversionOptions& options) {
   RunJob(options, [&](JobSteps& job) {
-    job.TakeJobLine(jobLine);
+    job.TakeJob(files);
     // The limit matters only when splitting; in one-file mode the size box is
     // greyed out, so whatever it holds must not fail the job.
     if (options.OpSave == 0) job.sizeLimit = SizeLimitFromText(options.sizeText);
@@ -138,9 +136,9 @@ void Conversion::ConvertJob(const std::string& jobLine, const ConversionOptions&
   });
 }
 
-void Conversion::RecogniseHeadings(const std::string& jobLine, const ConversionOptions& options) {
+void Conversion::RecogniseHeadings(const joblist::Job& files, const ConversionOptions& options) {
   RunJob(options, [&](JobSteps& job) {
-    job.TakeJobLine(jobLine);
+    job.TakeJob(files);
     job.OpenAndAssemble();
     job.ApplyOpeningView();
     status_.ShowStatus(kStatusLoadBookmark);

@@ -89,7 +89,7 @@ TEST_F(OutputInfoTest, OneFileAndEveryPartCarryTheParentsInformation) {
     options.OpSplit = c.opSplit;
     options.makeBM2mokuji = 1;
     const auto before = LocalNow();
-    conversion.ConvertJob(JobLine(parent, {child}), options);
+    conversion.ConvertJob(JobOf(parent, {child}), options);
     const auto after = LocalNow();
 
     std::vector<fs::path> outputs;

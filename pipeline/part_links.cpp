@@ -70,7 +70,7 @@ void JobSteps::RelinkParts() {
     document.SetPageMode(kModeBookmarksPane);
     document.SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
     platform::NullStatusSink quiet;
-    bookmarks::BuildBookmarks(document, part.firstPage, frontPageCount, lstMokuji_,
+    bookmarks::BuildBookmarks(document, part.firstPage, frontPageCount, headings_,
                               PartBookmarkOptions(part.firstPage, part.pageCount, nullptr), quiet);
     document.Save(part.path);
     opened.Close(false);

@@ -101,7 +101,7 @@ TEST_F(PartLinksTest, EachBookmarkJumpsWithinItsPartOrOpensThePartHoldingItsPage
         options.OpSplit = unit;
         options.fullOutline = fullOutline;
 
-        conversion.ConvertJob(JobLine(parent), options);
+        conversion.ConvertJob(JobOf(parent), options);
 
         ASSERT_GE(PartLabels(parent).size(), 4U);
         ExpectEveryBookmarkLeadsToItsPage(parent, fullOutline);
@@ -124,7 +124,7 @@ TEST_F(PartLinksTest, TheLinksCountWhenAPartIsMeasured) {
       options.OpSplit = unit;
       options.fullOutline = fullOutline;
 
-      conversion.ConvertJob(JobLine(parent), options);
+      conversion.ConvertJob(JobOf(parent), options);
 
       for (int n = 1; fs::exists(PartPath(parent, n)); ++n) {
         EXPECT_LE(static_cast<long long>(fs::file_size(PartPath(parent, n))), limit) << "part " << n;
@@ -174,7 +174,7 @@ TEST_F(PartLinksTest, ContentsWithoutEndAndHeadingsPastTheJobAreReported) {
     options.OpSave = c.OpSave;
     options.Check2 = c.Check2;
 
-    conversion.ConvertJob(JobLine(parent), options);
+    conversion.ConvertJob(JobOf(parent), options);
 
     EXPECT_EQ(conversion.warnings(), c.warnings);
     // The job completes all the same.

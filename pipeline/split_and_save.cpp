@@ -103,13 +103,10 @@ struct PlanStep {
 std::vector<PlanStep> TakePlanSteps(const bookmarks::HeadingList& plan, long long closingPage) {
   std::vector<PlanStep> steps;
   long long previous = 0;
-  for (const std::string& entry : plan.entries()) {
-    const std::vector<std::string> fields = bookmarks::SplitFields(entry);
-    if (fields.size() < 2) continue;
-    const long long page = bookmarks::PageValue(fields.back());
-    if (page <= previous || page >= closingPage) continue;
-    steps.push_back({page, fields[fields.size() - 2]});
-    previous = page;
+  for (const bookmarks::Heading& heading : plan) {
+    if (heading.page <= previous || heading.page >= closingPage) continue;
+    steps.push_back({heading.page, heading.title});
+    previous = heading.page;
   }
   steps.push_back({closingPage, kEndOfPlanTitle});
   return steps;
@@ -120,10 +117,10 @@ std::vector<PlanStep> TakePlanSteps(const bookmarks::HeadingList& plan, long lon
 bookmarks::HeadingList SelectSplitPlan(const bookmarks::HeadingList& headings, int opSplit) {
   bookmarks::HeadingList plan;
   if (opSplit < 0 || opSplit > 2) return plan;
-  for (const std::string& entry : headings.entries()) {
-    const auto fieldCount = bookmarks::SplitFields(entry).size();
-    const bool take = (opSplit == 0 && fieldCount == 2) || (opSplit == 1 && fieldCount <= 3) || opSplit == 2;
-    if (take) plan.Append(entry);
+  for (const bookmarks::Heading& heading : headings) {
+    const bool take = (opSplit == 0 && heading.level == bookmarks::Heading::kChapter) ||
+                      (opSplit == 1 && heading.level <= bookmarks::Heading::kSection) || opSplit == 2;
+    if (take) plan.push_back(heading);
   }
   return plan;
 }
@@ -141,7 +138,7 @@ void JobSteps::NextPartName() {
 }
 
 void JobSteps::SaveInParts() {
-  jobPageCount_ = workPDDoc->GetNumPages();
+  jobPageCount_ = workingDocument->doc().GetNumPages();
   parts_.clear();
   SplitByUnit();
   RelinkParts();
@@ -153,18 +150,18 @@ void JobSteps::SplitByUnit() {
     case 0:
     case 1:
     case 2: {
-      const bookmarks::HeadingList plan = SelectSplitPlan(lstMokuji_, options_.OpSplit);
+      const bookmarks::HeadingList plan = SelectSplitPlan(headings_, options_.OpSplit);
       // Without a heading of the chosen level there is nothing to cut at:
       // the document is split by size alone, as the size-only unit does.
       if (plan.empty()) {
-        SaveWithinLimit(*workPDDoc);
+        SaveWithinLimit(workingDocument->doc());
       } else {
         SplitAndSave(plan);
       }
       break;
     }
     case 3:
-      SaveWithinLimit(*workPDDoc);
+      SaveWithinLimit(workingDocument->doc());
       break;
     default:
       // A unit no button offers (only a hand-made settings file holds one):
@@ -175,7 +172,7 @@ void JobSteps::SplitByUnit() {
 
 bookmarks::BuiltBookmarks JobSteps::BuildPartBookmarks(acrobat::Document& document, platform::StatusSink& sink,
                                                        std::vector<LinkUse>* uses) {
-  return bookmarks::BuildBookmarks(document, pageOffset, frontPageCount, lstMokuji_,
+  return bookmarks::BuildBookmarks(document, pageOffset, frontPageCount, headings_,
                                    PartBookmarkOptions(pageOffset, document.GetNumPages(), uses), sink);
 }
 
@@ -317,7 +314,7 @@ int JobSteps::CutPartBySize(acrobat::Document& document) {
 }
 
 void JobSteps::SplitAndSave(const bookmarks::HeadingList& plan) {
-  acrobat::Document& work = *workPDDoc;
+  acrobat::Document& work = workingDocument->doc();
   const int pageCount = work.GetNumPages();
   // Without an "END" line the front-page count runs past the document; the
   // copies must not, so the page arithmetic uses it clamped.
