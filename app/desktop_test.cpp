@@ -309,9 +309,9 @@ class DesktopTest : public QObject {
     form.ShowStatus(vellumark::pipeline::kStatusComplete);
     const std::string folder = "/home/engineer/工事/護岸改修/";
     vellumark::pipeline::BatchResult result;
-    vellumark::pipeline::AddConvertedJob(result, folder + "完成報告書.pdf\t" + folder + "付録1_数量計算.pdf", {});
+    vellumark::pipeline::AddConvertedJob(result, {folder + "完成報告書.pdf", {folder + "付録1_数量計算.pdf"}}, {});
     vellumark::pipeline::AddConvertedJob(
-        result, folder + "写真帳.pdf",
+        result, {folder + "写真帳.pdf", {}},
         {std::string(vellumark::pipeline::kWarnPageOverLimit) + "写真帳_004.PDF"});
     QPixmap picture;
     WhenMessageBoxOpens([&](QMessageBox& box) {

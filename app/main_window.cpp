@@ -482,7 +482,8 @@ void Form1::About_Click() {
 
 // ---------------------------------------------------------------- commands
 
-void Form1::fncProtect(bool enabled) {
+void Form1::SetBatchLock(bool locked) {
+  const bool enabled = !locked;
   menuBatch_->setEnabled(enabled);
   Frame7_->setEnabled(enabled);
   CmdFileIO_[0]->setEnabled(enabled);
@@ -528,7 +529,7 @@ void Form1::RunBatchCommand() {
     return;
   }
 
-  fncProtect(false);
+  SetBatchLock(true);
   LockJobLists(true);
   batchRunning_ = true;
   std::optional<QString> failure;
@@ -551,7 +552,7 @@ void Form1::RunBatchCommand() {
   batchRunning_ = false;
   batchLock.reset();
   LockJobLists(false);
-  fncProtect(true);
+  SetBatchLock(false);
   SyncListsFromModel();
 
   // The caption says "Comp!" in small print; the user is also told what was

@@ -67,9 +67,9 @@ class Form1 final : public QMainWindow, private platform::StatusSink {
   void AddFiles_Click();
   // Help › about: the program's name and version.
   void About_Click();
-  // The batch lock: the batch command, the list-file group and buttons, and
-  // the option frame.
-  void fncProtect(bool enabled);
+  // While a batch runs (`locked`), the batch command, the list-file group and
+  // buttons and the option frame are greyed out.
+  void SetBatchLock(bool locked);
   // Delete in either list: removes the selected entry, selects a neighbour.
   void DeleteSelectedItem(DropList& list);
 

@@ -11,28 +11,11 @@ namespace vellumark::bookmarks {
 
 namespace {
 
-// Heading levels as the tree counts them (0 = nothing made yet).
-constexpr int kNone = 0;
-constexpr int kChapterLevel = 1;
-constexpr int kSectionLevel = 2;
-constexpr int kItemLevel = 3;
-
-// An entry of the heading list, taken apart once.
-struct Heading {
-  int level = kNone;  // 1 chapter, 2 section, 3 item, 0 any other shape
-  std::string title;
-  long long page = 0;
-};
-
-Heading ParseHeading(const std::string& entry) {
-  const std::vector<std::string> fields = SplitFields(entry);
-  Heading heading;
-  heading.page = PageValue(fields.back());
-  if (fields.size() >= 2) heading.title = fields[fields.size() - 2];
-  // Two fields are a chapter, three a section, four an item.
-  if (fields.size() >= 2 && fields.size() <= 4) heading.level = static_cast<int>(fields.size()) - 1;
-  return heading;
-}
+// Heading levels as the tree counts them, and "nothing made yet".
+constexpr int kNone = -1;
+constexpr int kChapterLevel = Heading::kChapter;
+constexpr int kSectionLevel = Heading::kSection;
+constexpr int kItemLevel = Heading::kItem;
 
 // Page indexes go to the engine as int; headings far outside the document
 // (only possible with forced creation) are held at the int range instead of
@@ -149,11 +132,11 @@ std::string MakeBookmarkAction(int pageIndex) {
   return "this.pageNum=" + std::string(digits, end) + ";\r\nthis.zoom=100;\r\n";
 }
 
-BuiltBookmarks BuildBookmarks(acrobat::Document& doc, int pageOffset, int frontPageCount, const HeadingList& list,
+BuiltBookmarks BuildBookmarks(acrobat::Document& doc, int pageOffset, int frontPageCount, const HeadingList& headings,
                               const BookmarkOptions& options, platform::StatusSink& status) {
   BuiltBookmarks built;
   // Without headings the document keeps whatever bookmarks it has.
-  if (list.empty()) return built;
+  if (headings.empty()) return built;
 
   acrobat::Bookmark& root = doc.BookmarkRoot();
   root.Remove();
@@ -174,9 +157,6 @@ BuiltBookmarks BuildBookmarks(acrobat::Document& doc, int pageOffset, int frontP
     return target;
   };
 
-  std::vector<Heading> headings;
-  headings.reserve(list.entries().size());
-  for (const auto& entry : list.entries()) headings.push_back(ParseHeading(entry));
   const std::size_t count = headings.size();
 
   TreeBuilder tree(root, status);

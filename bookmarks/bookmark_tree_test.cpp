@@ -8,6 +8,7 @@
 
 #include "bookmarks/test_outline.h"
 #include "tests/support/fake_engine.h"
+#include "tests/support/heading_entries.h"
 
 namespace vellumark::bookmarks {
 namespace {
@@ -18,11 +19,7 @@ using testsupport::FakeDocument;
 using testsupport::FakeEngine;
 using testsupport::MakePages;
 
-HeadingList List(const std::vector<std::string>& entries) {
-  HeadingList list;
-  for (const auto& entry : entries) list.Append(entry);
-  return list;
-}
+HeadingList List(const std::vector<std::string>& entries) { return testsupport::HeadingsFromEntries(entries); }
 
 TEST(MakeBookmarkActionTest, JumpsToThePageAtFullSize) {
   EXPECT_EQ(MakeBookmarkAction(4), "this.pageNum=4;\r\nthis.zoom=100;\r\n");
@@ -125,9 +122,7 @@ INSTANTIATE_TEST_SUITE_P(
                  5, 2, 0, false, "1.2 構成@0{1.2.1 配置@1} | 1.3 寸法@2 | 第2章 設計@3{2.1 条件@3}"},
         TreeCase{"SectionInForceWithoutAChapterGoesToTheTopLevel",
                  {"\t1.1 目的\t1", "\t\t1.1.1 範囲\t2", "\t\t1.1.2 用語\t5"}, 5, 3, 0, false,
-                 "1.1 目的@0{1.1.2 用語@1}"},
-        TreeCase{"EntriesOfOtherShapesAreSkipped", {"第1章 総則\t1", "\t\t\t1.1.1.1 細目\t1", "\t1.1 目的\t2", "本文のみ"},
-                 5, 0, 0, false, "表紙@0 | 第1章 総則@0{1.1 目的@1}"}),
+                 "1.1 目的@0{1.1.2 用語@1}"}),
     [](const ::testing::TestParamInfo<TreeCase>& info) { return std::string(info.param.name); });
 
 TEST(BuildBookmarksTest, APartLinksIntoTheOtherFilesOfItsJob) {

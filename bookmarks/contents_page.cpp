@@ -87,20 +87,20 @@ std::string WithoutSpaces(const std::string& text) {
 
 }  // namespace
 
-void RepSiori(std::string& line, int& level, int& page, const std::string& delimiter) {
-  level = -1;
-  if (line.empty()) return;
+ContentsLine ParseContentsLine(const std::string& rawLine, const std::string& delimiter) {
+  ContentsLine parsed;
+  if (rawLine.empty()) return parsed;
 
-  std::u32string text = TrimSpaces(platform::ToU32(line));
-  line = platform::ToUtf8(text);
+  std::u32string text = TrimSpaces(platform::ToU32(rawLine));
+  parsed.title = platform::ToUtf8(text);
   const std::u32string n = platform::Narrow(text);
 
   // The digit flags look at the last six characters of the narrowed line, so
   // a page number in full-width digits counts as well.
-  if (n.size() < static_cast<std::size_t>(kMaxPageDigits)) return;
+  if (n.size() < static_cast<std::size_t>(kMaxPageDigits)) return parsed;
   bool flags[kMaxPageDigits];
   for (int k = 0; k < kMaxPageDigits; ++k) flags[k] = IsDigit(n[n.size() - 1 - static_cast<std::size_t>(k)]);
-  if (!flags[0]) return;
+  if (!flags[0]) return parsed;
 
   int digits = kMaxPageDigits;
   for (int k = 1; k < kMaxPageDigits; ++k) {
@@ -117,15 +117,15 @@ void RepSiori(std::string& line, int& level, int& page, const std::string& delim
   for (std::size_t k = n.size() - static_cast<std::size_t>(digits); k < n.size(); ++k) {
     value = value * 10 + static_cast<int>(n[k] - U'0');
   }
-  page = value;
+  parsed.page = value;
   text.erase(text.size() - std::min(text.size(), static_cast<std::size_t>(digits)));
-  line = platform::ToUtf8(text);
+  parsed.title = platform::ToUtf8(text);
 
   // The leader between title and page is the delimiter written at least
   // twice; a single one may belong to the title. No delimiter, no leader.
-  if (delimiter.empty()) return;
+  if (delimiter.empty()) return parsed;
   const auto leaderAt = FindLeader(text, platform::ToU32(delimiter));
-  if (leaderAt == std::u32string::npos) return;
+  if (leaderAt == std::u32string::npos) return parsed;
   std::u32string title = TrimSpaces(text.substr(0, leaderAt));
   // Spaces around a spaced leader belong to the leader, not to the title.
   while (!title.empty() && title.back() == kIdeographicSpace) title.pop_back();
@@ -156,7 +156,7 @@ void RepSiori(std::string& line, int& level, int& page, const std::string& delim
   const std::u32string narrowed = platform::Narrow(title);
   const auto spaceAt = narrowed.find(U' ');
   if (spaceAt != std::u32string::npos && narrowed.find(U'.') != std::u32string::npos) {
-    level = static_cast<int>(
+    parsed.level = static_cast<int>(
         std::count(narrowed.begin(), narrowed.begin() + static_cast<std::ptrdiff_t>(spaceAt), U'.'));
   }
   // A heading-number group wins over the dotted number, the smallest unit
@@ -164,12 +164,13 @@ void RepSiori(std::string& line, int& level, int& page, const std::string& delim
   // names its chapter. Markers inside words ("1.1　検討項目") do not count.
   int markerLevel = -1;
   for (const auto& group : MarkerGroups(title)) markerLevel = std::max(markerLevel, MarkerLevel(group.unit));
-  if (markerLevel >= 0) level = markerLevel;
+  if (markerLevel >= 0) parsed.level = markerLevel;
 
   SpaceAfterMarker(title, kChapter);
   SpaceAfterMarker(title, kSection);
 
-  line = platform::ToUtf8(title);
+  parsed.title = platform::ToUtf8(title);
+  return parsed;
 }
 
 int ReadContentsPage(const acrobat::PageTextSource& doc, HeadingList& list, const std::string& delimiter,
@@ -190,16 +191,16 @@ int ReadContentsPage(const acrobat::PageTextSource& doc, HeadingList& list, cons
     }
     if (found) {
       const auto lines = SplitPageLines(text);
-      for (auto line : lines) {
+      for (const auto& line : lines) {
         if (line.compare(0, kContentsEnd.size(), kContentsEnd) == 0) {
           stop = true;
           break;
         }
-        int level = -1;
-        int page = 0;
-        RepSiori(line, level, page, delimiter);
-        if (level >= 0) status.ShowStatus(std::string(kLoadBookmarkStatus) + line);
-        if (level >= 0 && level <= 2) list.Append(MakeEntry(level, line, page));
+        const ContentsLine parsed = ParseContentsLine(line, delimiter);
+        if (parsed.level >= 0) status.ShowStatus(std::string(kLoadBookmarkStatus) + parsed.title);
+        if (parsed.level >= 0 && parsed.level <= 2) {
+          list.push_back(MakeHeading(parsed.level, parsed.title, parsed.page));
+        }
       }
     }
     if (stop) break;

@@ -8,11 +8,19 @@
 
 namespace vellumark::bookmarks {
 
-// Parses one contents line. On return `line` holds the cleaned title, `level`
-// -1 (no heading), 0 chapter, 1 section, 2 item, 3+ deeper numbered level,
-// and `page` the printed page number. Outputs are left as far as they were
-// set when a step cannot be carried out.
-void RepSiori(std::string& line, int& level, int& page, const std::string& delimiter);
+// One contents line taken apart: `title` the cleaned line, `level` -1 (no
+// heading), 0 chapter, 1 section, 2 item, 3+ deeper numbered level, and
+// `page` the printed page number.
+struct ContentsLine {
+  int level = -1;
+  std::string title;
+  int page = 0;
+};
+
+// Parses one contents line (the routine once called RepSiori). The fields are
+// left as far as they were set when a step cannot be carried out: the title
+// trimmed, and the page once it has been read.
+ContentsLine ParseContentsLine(const std::string& line, const std::string& delimiter);
 
 // Appends the contents entries to `list` (does not clear it) and returns
 // frontPageCount: index of the page holding "END" + 1, or page count + 1

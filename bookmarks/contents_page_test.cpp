@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "bookmarks/test_outline.h"
+#include "tests/support/heading_entries.h"
 
 namespace vellumark::bookmarks {
 namespace {
@@ -28,23 +29,20 @@ struct LineCase {
 // Failure messages name the case instead of dumping its bytes.
 void PrintTo(const LineCase& c, std::ostream* os) { *os << c.name; }
 
-class RepSioriTable : public ::testing::TestWithParam<LineCase> {};
+class ParseContentsLineTable : public ::testing::TestWithParam<LineCase> {};
 
-TEST_P(RepSioriTable, ParsesTheContentsLine) {
+TEST_P(ParseContentsLineTable, ParsesTheContentsLine) {
   const auto& c = GetParam();
-  std::string line = c.line;
-  int level = 99;
-  int page = -7;
-  RepSiori(line, level, page, c.delimiter);
-  EXPECT_EQ(level, c.level);
+  const ContentsLine parsed = ParseContentsLine(c.line, c.delimiter);
+  EXPECT_EQ(parsed.level, c.level);
   if (c.level >= 0) {
-    EXPECT_EQ(line, c.title);
-    EXPECT_EQ(page, c.page);
+    EXPECT_EQ(parsed.title, c.title);
+    EXPECT_EQ(parsed.page, c.page);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, RepSioriTable,
+    Cases, ParseContentsLineTable,
     ::testing::Values(
         LineCase{"Chapter", "第1章総則･････････1", kDot, 0, "第1章　総則", 1},
         LineCase{"Section", "1.1目的･･････3", kDot, 1, "1.1　目的", 3},
@@ -102,15 +100,12 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"OnlySpaces", "        ", kDot, -1, "", 0}),
     [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
 
-TEST(RepSioriTest, StopsWithOutputsAsFarAsSet) {
+TEST(ParseContentsLineTest, StopsWithFieldsAsFarAsSet) {
   // The page number is set before the leader is looked for.
-  std::string line = "第1章総則 1";
-  int level = 5;
-  int page = 0;
-  RepSiori(line, level, page, kDot);
-  EXPECT_EQ(level, -1);
-  EXPECT_EQ(page, 1);
-  EXPECT_EQ(line, "第1章総則 ");
+  const ContentsLine parsed = ParseContentsLine("第1章総則 1", kDot);
+  EXPECT_EQ(parsed.level, -1);
+  EXPECT_EQ(parsed.page, 1);
+  EXPECT_EQ(parsed.title, "第1章総則 ");
 }
 
 // A page text source that records which pages were read.
@@ -134,14 +129,14 @@ TEST(ReadContentsPageTest, CoverThenTwoContentsPages) {
              PageText({"1.2 範囲 ･････ 2", "第2章 設計 ･････ 3", "END"}), PageText({"第1章　総則"}),
              PageText({"本文"})});
   HeadingList list;
-  list.Append("前の見出し\t9");  // reading appends; the driver clears
+  list.push_back(MakeHeading(Heading::kChapter, "前の見出し", 9));  // reading appends; the driver clears
   RecordingSink status;
   const int frontPageCount = ReadContentsPage(doc, list, kDot, status);
 
   EXPECT_EQ(frontPageCount, 3);
   // The contents page is read with its spaces taken out; the continuation
   // page as it stands, so spaces there widen into ideographic ones.
-  EXPECT_EQ(list.entries(), (std::vector<std::string>{"前の見出し\t9", "第1章　総則\t1", "\t1.1　目的\t1",
+  EXPECT_EQ(testsupport::EntryTexts(list), (std::vector<std::string>{"前の見出し\t9", "第1章　総則\t1", "\t1.1　目的\t1",
                                                       "\t1.2　　範囲\t2", "第2章　設計\t3"}));
   EXPECT_EQ(status.texts, (std::vector<std::string>{"Get Bookmark", "Load bookmark : 第1章　総則",
                                                     "Load bookmark : 1.1　目的", "Load bookmark : 1.2　　範囲",
@@ -168,7 +163,7 @@ TEST_P(ReadingTable, ReadsEntriesAndCountsFrontPages) {
   HeadingList list;
   platform::NullStatusSink status;
   EXPECT_EQ(ReadContentsPage(doc, list, kDot, status), c.frontPageCount);
-  EXPECT_EQ(list.entries(), c.expected);
+  EXPECT_EQ(testsupport::EntryTexts(list), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

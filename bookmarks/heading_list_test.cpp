@@ -3,44 +3,35 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace vellumark::bookmarks {
 namespace {
 
-TEST(HeadingEntryTest, LevelIsTheNumberOfLeadingEmptyFields) {
+TEST(HeadingEntryTest, LevelIsTheNumberOfLeadingTabs) {
   struct Case {
-    int level;
-    std::string title;
-    long long page;
+    Heading heading;
     std::string entry;
   };
   const std::vector<Case> cases = {
-      {0, "第1章 総則", 3, "第1章 総則\t3"},
-      {1, "1.1 目的", 3, "\t1.1 目的\t3"},
-      {2, "1.1.1 範囲", 4, "\t\t1.1.1 範囲\t4"},
-      {0, "", 123456, "\t123456"},
+      {{Heading::kChapter, "第1章 総則", 3}, "第1章 総則\t3"},
+      {{Heading::kSection, "1.1 目的", 3}, "\t1.1 目的\t3"},
+      {{Heading::kItem, "1.1.1 範囲", 4}, "\t\t1.1.1 範囲\t4"},
+      {{Heading::kChapter, "", 123456}, "\t123456"},
+      {{Heading::kChapter, "付録", -4}, "付録\t-4"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.entry);
-    EXPECT_EQ(MakeEntry(c.level, c.title, c.page), c.entry);
-    const auto fields = SplitFields(c.entry);
-    ASSERT_EQ(static_cast<int>(fields.size()), c.level + 2);
-    EXPECT_EQ(fields[fields.size() - 2], c.title);
-    EXPECT_EQ(PageValue(fields.back()), c.page);
+    EXPECT_EQ(EntryText(c.heading), c.entry);
   }
 }
 
-TEST(PageValueTest, ReadsTheLeadingNumber) {
-  const std::vector<std::pair<std::string, long long>> cases = {
-      {"3", 3},    {"0012", 12}, {"12abc", 12}, {"  7", 7},  {"-4", -4}, {"+5", 5}, {"", 0},
-      {"abc", 0},  {"--3", 0},   {"- 3", 0},    {"３", 0},  {"1.5", 1},
-      {"99999999999999999999", kPageValueLimit}, {"-99999999999999999999", -kPageValueLimit},
-  };
-  for (const auto& [field, value] : cases) {
-    EXPECT_EQ(PageValue(field), value) << "field \"" << field << "\"";
-  }
+TEST(MakeHeadingTest, HoldsLevelAndPageInTheirRange) {
+  EXPECT_EQ(MakeHeading(1, "1.1 目的", 7), (Heading{Heading::kSection, "1.1 目的", 7}));
+  EXPECT_EQ(MakeHeading(5, "深い", 1).level, Heading::kItem);
+  EXPECT_EQ(MakeHeading(-1, "浅い", 1).level, Heading::kChapter);
+  EXPECT_EQ(MakeHeading(0, "大", 99'999'999'999'999'999).page, kPageValueLimit);
+  EXPECT_EQ(MakeHeading(0, "小", -99'999'999'999'999'999).page, -kPageValueLimit);
 }
 
 }  // namespace

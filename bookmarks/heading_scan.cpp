@@ -38,7 +38,7 @@ class Scanner {
 
     if (!l.empty() && l.front() == kOrdinal) ExamineOrdinalGroups(l, line, pageNumber);
 
-    if (!l.empty() && l.front() == kSectionMark) list_.Append(MakeEntry(1, line, pageNumber));
+    if (!l.empty() && l.front() == kSectionMark) list_.push_back(MakeHeading(Heading::kSection, line, pageNumber));
 
     // Numbered headings continue the current chapter's number: under chapter
     // 3, "3.2 …" is a section and "3.2.1 …" an item. The number after the
@@ -49,7 +49,7 @@ class Scanner {
     const char32_t next = n[prefixLength];
     if (next < U'1' || next > U'9') return;
     const auto stops = std::count(n.begin(), n.end(), U'.');
-    list_.Append(MakeEntry(stops == 1 ? 1 : 2, line, pageNumber));
+    list_.push_back(MakeHeading(stops == 1 ? Heading::kSection : Heading::kItem, line, pageNumber));
   }
 
  private:
@@ -73,14 +73,14 @@ class Scanner {
       while (at < l.size() && IsGroupSpace(l[at])) ++at;
     }
     if (chapterNumber) {
-      list_.Append(MakeEntry(0, line, pageNumber));
+      list_.push_back(MakeHeading(Heading::kChapter, line, pageNumber));
       // Numbered lines continue this chapter: "3." after 第3章.
       chapterPrefix_.clear();
       for (const char c : *chapterNumber) chapterPrefix_ += static_cast<char32_t>(c);
       chapterPrefix_ += U'.';
     }
-    if (section) list_.Append(MakeEntry(1, line, pageNumber));
-    if (item) list_.Append(MakeEntry(2, line, pageNumber));
+    if (section) list_.push_back(MakeHeading(Heading::kSection, line, pageNumber));
+    if (item) list_.push_back(MakeHeading(Heading::kItem, line, pageNumber));
   }
 
   HeadingList& list_;
@@ -92,7 +92,7 @@ class Scanner {
 
 void ScanHeadings(const acrobat::PageTextSource& doc, HeadingList& list, platform::StatusSink& status) {
   const int lastPage = doc.GetNumPages() - 1;
-  list.Clear();
+  list.clear();
   Scanner scanner(list);
   const std::string statusHead = std::string(kGetBookmarkStatus) + " ";
   const std::string statusTail = "/" + Decimal(lastPage);

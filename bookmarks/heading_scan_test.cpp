@@ -8,6 +8,7 @@
 
 #include "bookmarks/test_outline.h"
 #include "tests/support/fake_engine.h"
+#include "tests/support/heading_entries.h"
 
 namespace vellumark::bookmarks {
 namespace {
@@ -26,7 +27,7 @@ std::vector<std::string> Scan(const std::vector<std::vector<std::string>>& pages
   HeadingList list;
   platform::NullStatusSink status;
   ScanHeadings(doc, list, status);
-  return list.entries();
+  return testsupport::EntryTexts(list);
 }
 
 struct ScanCase {
@@ -136,11 +137,11 @@ TEST(ScanHeadingsTest, ShowsPageProgressAndStartsFromAnEmptyList) {
   FakeEngine engine;
   FakeDocument doc(engine, MakePages("P", 3, 1000, {PageText({"第1章 総則"}), "", PageText({"1.1 目的"})}));
   HeadingList list;
-  list.Append("古い見出し\t1");
+  list.push_back(MakeHeading(Heading::kChapter, "古い見出し", 1));
   RecordingSink status;
   ScanHeadings(doc, list, status);
   EXPECT_EQ(status.texts, (std::vector<std::string>{"Get Bookmark 0/2", "Get Bookmark 1/2", "Get Bookmark 2/2"}));
-  EXPECT_EQ(list.entries(), (std::vector<std::string>{"第1章 総則\t1", "\t1.1 目的\t3"}));
+  EXPECT_EQ(testsupport::EntryTexts(list), (std::vector<std::string>{"第1章 総則\t1", "\t1.1 目的\t3"}));
 }
 
 TEST(ScanHeadingsTest, PrefixOfAnEarlierScanDoesNotCarryOver) {

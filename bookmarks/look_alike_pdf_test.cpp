@@ -20,6 +20,7 @@
 #include "bookmarks/heading_scan.h"
 #include "platform/narrow.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/heading_entries.h"
 
 namespace vellumark::bookmarks {
 namespace {
@@ -100,10 +101,10 @@ TEST(LookAlikePdfTest, HeadingsCarryTheUnifiedIdeographs) {
   HeadingList list;
   platform::NullStatusSink status;
   EXPECT_EQ(ReadContentsPage(doc, list, "･", status), 1);
-  EXPECT_EQ(list.entries(), (std::vector<std::string>{"第1章　業務目的\t1", "\t1.1　長期計画\t2"}));
+  EXPECT_EQ(testsupport::EntryTexts(list), (std::vector<std::string>{"第1章　業務目的\t1", "\t1.1　長期計画\t2"}));
 
   ScanHeadings(doc, list, status);
-  EXPECT_EQ(list.entries(), (std::vector<std::string>{"第1章 業務目的\t2", "\t1.1 長期計画\t3"}));
+  EXPECT_EQ(testsupport::EntryTexts(list), (std::vector<std::string>{"第1章 業務目的\t2", "\t1.1 長期計画\t3"}));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "bookmarks/heading_scan.h"
 #include "bookmarks/test_outline.h"
 #include "tests/support/fake_engine.h"
+#include "tests/support/heading_entries.h"
 
 namespace vellumark::bookmarks {
 namespace {
@@ -61,7 +62,7 @@ TEST(ReportDocumentTest, ScanningEveryPage) {
   // The contents lines end in their page numbers and are passed over; the
   // body gives the headings on their document pages. "表2.1　荷重の組合せ"
   // does not start with the chapter's number and stays out.
-  EXPECT_EQ(list.entries(),
+  EXPECT_EQ(testsupport::EntryTexts(list),
             (std::vector<std::string>{"第1章　総則\t3", "\t1.1　業務目的\t3", "\t1.2　業務概要\t4", "第2章　設計条件\t5",
                                       "\t2.1　設計基準\t5", "\t\t2.1.1　準拠基準\t5", "\t\t2.1.2　設計荷重\t6",
                                       "\t2.2　構造形式\t7", "第3章　数量計算\t8", "\t3.1　土工\t8",
@@ -79,7 +80,7 @@ TEST(ReportDocumentTest, ReadingTheContentsPage) {
   const int frontPageCount = ReadContentsPage(doc, list, "･", status);
 
   EXPECT_EQ(frontPageCount, 2);
-  EXPECT_EQ(list.entries(),
+  EXPECT_EQ(testsupport::EntryTexts(list),
             (std::vector<std::string>{"第1章　総則\t1", "\t1.1　業務目的\t1", "\t1.2　業務概要\t2", "第2章　設計条件\t3",
                                       "\t2.1　設計基準\t3", "\t\t2.1.1　準拠基準\t3", "\t\t2.1.2　設計荷重\t4",
                                       "\t2.2　構造形式\t5", "第3章　数量計算\t6"}));
@@ -138,7 +139,7 @@ TEST(ReportDocumentTest, TypesetReportScanningEveryPage) {
   platform::NullStatusSink status;
   ScanHeadings(doc, list, status);
 
-  EXPECT_EQ(list.entries(),
+  EXPECT_EQ(testsupport::EntryTexts(list),
             (std::vector<std::string>{"第1章　一般事項\t4", "\t１．１　業務目的\t4", "\t１．２　検討項目\t5",
                                       "第2章　調節池の設計\t6", "\t2.1　季節別の流入量\t6",
                                       "\t\t2.1.1 長期流出解析\t7", "第3章 数量計算\t8", "\t3.1 項目別集計\t8"}));

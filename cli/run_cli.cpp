@@ -29,9 +29,9 @@ namespace {
 // The contents list copy's own word for "nothing to copy".
 constexpr const char* kContentsListError = "Error!";
 
-// A job line of full paths, as the window builds it from dropped files: the
+// A job of full paths, as the window builds it from dropped files: the
 // output folder is then beside the parent wherever the command was run.
-std::string JobLineFromFiles(const std::vector<std::string>& files) {
+joblist::Job JobFromFiles(const std::vector<std::string>& files) {
   joblist::Job job;
   for (std::size_t i = 0; i < files.size(); ++i) {
     const std::string full = platform::PathToUtf8(fs::absolute(platform::PathFromUtf8(files[i])));
@@ -41,7 +41,7 @@ std::string JobLineFromFiles(const std::vector<std::string>& files) {
       job.children.push_back(full);
     }
   }
-  return joblist::JoinJobLine(job);
+  return job;
 }
 
 class Runner {
@@ -86,16 +86,16 @@ class Runner {
  private:
   int Convert() {
     pipeline::Conversion conversion(*engine_, files_, status_);
-    const std::string jobLine = JobLineFromFiles(request_.files);
+    const joblist::Job job = JobFromFiles(request_.files);
     try {
-      conversion.ConvertJob(jobLine, request_.options);
+      conversion.ConvertJob(job, request_.options);
     } catch (const platform::UserError& error) {
-      return Fail(pipeline::JobFailureMessage(jobLine, error.what()));
+      return Fail(pipeline::JobFailureMessage(job, error.what()));
     } catch (const std::exception& error) {
-      return Fail(pipeline::JobFailureMessage(jobLine, pipeline::kUnexpectedErrorPrefix + std::string(error.what())));
+      return Fail(pipeline::JobFailureMessage(job, pipeline::kUnexpectedErrorPrefix + std::string(error.what())));
     }
     pipeline::BatchResult result;
-    pipeline::AddConvertedJob(result, jobLine, conversion.warnings());
+    pipeline::AddConvertedJob(result, job, conversion.warnings());
     PrintSummary(result);
     return kExitSuccess;
   }
@@ -119,19 +119,19 @@ class Runner {
 
   int Headings() {
     pipeline::Conversion conversion(*engine_, files_, status_);
-    const std::string jobLine = JobLineFromFiles(request_.files);
+    const joblist::Job job = JobFromFiles(request_.files);
     try {
-      conversion.RecogniseHeadings(jobLine, request_.options);
+      conversion.RecogniseHeadings(job, request_.options);
     } catch (const platform::UserError& error) {
-      return Fail(pipeline::JobFailureMessage(jobLine, error.what()));
+      return Fail(pipeline::JobFailureMessage(job, error.what()));
     } catch (const std::exception& error) {
-      return Fail(pipeline::JobFailureMessage(jobLine, pipeline::kUnexpectedErrorPrefix + std::string(error.what())));
+      return Fail(pipeline::JobFailureMessage(job, pipeline::kUnexpectedErrorPrefix + std::string(error.what())));
     }
     if (request_.contentsList) {
       if (conversion.headings().empty()) return Fail(kContentsListError);
       out_ << exporting::BuildContentsListText(conversion.headings());
     } else {
-      for (const std::string& entry : conversion.headings().entries()) out_ << entry << '\n';
+      for (const auto& heading : conversion.headings()) out_ << bookmarks::EntryText(heading) << '\n';
     }
     out_.flush();
     return kExitSuccess;

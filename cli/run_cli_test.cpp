@@ -103,8 +103,9 @@ TEST_F(RunCliTest, HeadingsPrintsTheListOrTheContentsListCopy) {
   EXPECT_FALSE(fs::exists(pipeline::OutputPathFor(parent).parent_path()));
 
   EXPECT_EQ(Run({"headings", "--contents-list", Utf8(parent)}), kExitSuccess) << err.str();
-  bookmarks::HeadingList list;
-  for (const char* entry : {"第1章　総則\t1", "\t1.1　目的\t1", "\t\t1.1.1　範囲\t2"}) list.Append(entry);
+  const bookmarks::HeadingList list = {{bookmarks::Heading::kChapter, "第1章　総則", 1},
+                                       {bookmarks::Heading::kSection, "1.1　目的", 1},
+                                       {bookmarks::Heading::kItem, "1.1.1　範囲", 2}};
   EXPECT_EQ(out.str(), exporting::BuildContentsListText(list));
 
   // Nothing recognised: an empty list prints nothing, its copy fails.

@@ -3,7 +3,6 @@
 #include <charconv>
 #include <stdexcept>
 #include <string_view>
-#include <vector>
 
 #include "platform/narrow.h"
 
@@ -53,26 +52,19 @@ std::string BuildContentsListText(const bookmarks::HeadingList& list) {
   if (list.empty()) throw std::runtime_error("the heading list is empty");
 
   // Pages are counted so that the first heading stands on page 1.
-  const long long base = bookmarks::PageValue(bookmarks::SplitFields(list.At(0)).back()) - 1;
+  const long long base = list.front().page - 1;
 
   std::string out;
-  for (const auto& entry : list.entries()) {
-    std::vector<std::string> fields = bookmarks::SplitFields(entry);
-    const std::size_t last = fields.size() - 1;
-    // The page field itself begins with a TAB, which leaves one empty column
-    // between title and page in a spreadsheet.
-    fields[last] = "\t" + Decimal(bookmarks::PageValue(fields[last]) - base);
-    if (last == 1) {
-      fields[0] = WithoutChapterNumber(fields[0]);
-    } else if (last >= 2) {
-      fields[last - 1] = WithoutLeadingNumber(fields[last - 1]);
-    }
-    // Every line, the first included, is preceded by a line break.
+  for (const auto& heading : list) {
+    // Every line, the first included, is preceded by a line break; one TAB
+    // per level below chapter indents the title.
     out += kLineBreak;
-    for (std::size_t k = 0; k <= last; ++k) {
-      if (k > 0) out += '\t';
-      out += fields[k];
-    }
+    out.append(static_cast<std::size_t>(heading.level), '\t');
+    out += heading.level == bookmarks::Heading::kChapter ? WithoutChapterNumber(heading.title)
+                                                          : WithoutLeadingNumber(heading.title);
+    // Two TABs leave one empty column between title and page in a
+    // spreadsheet.
+    out += "\t\t" + Decimal(heading.page - base);
   }
   return out;
 }

@@ -67,15 +67,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     text = input.substr(nul + 1);
   }
 
-  for (std::string line : vellumark::bookmarks::SplitPageLines(text)) {
-    int level = -1;
-    int page = 0;
-    vellumark::bookmarks::RepSiori(line, level, page, delimiter);
+  for (const std::string& line : vellumark::bookmarks::SplitPageLines(text)) {
+    const auto parsed = vellumark::bookmarks::ParseContentsLine(line, delimiter);
     // At most six digits are read as the printed page number.
-    if (page < 0 || page > 999999) std::abort();
-    if (level < -1) std::abort();
+    if (parsed.page < 0 || parsed.page > 999999) std::abort();
+    if (parsed.level < -1) std::abort();
     // The title goes into a bookmark and the contents list as text.
-    if (!IsUtf8(line)) std::abort();
+    if (!IsUtf8(parsed.title)) std::abort();
   }
 
   // The engine hands the recognisers well-formed UTF-8 (it converts the
@@ -87,8 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int frontPages = vellumark::bookmarks::ReadContentsPage(pages, list, delimiter, status);
   if (frontPages < 1 || frontPages > pages.GetNumPages() + 1) std::abort();
   vellumark::bookmarks::ScanHeadings(pages, list, status);
-  for (const std::string& entry : list.entries()) {
-    if (!IsUtf8(entry)) std::abort();
+  for (const auto& heading : list) {
+    if (!IsUtf8(heading.title)) std::abort();
   }
   return 0;
 }

@@ -1,6 +1,8 @@
 #pragma once
-// A job line: the parent PDF's full path, then each child's, separated by
-// single TABs, no TAB at the end.
+// A job: the parent PDF and its children, as UTF-8 full paths. This is what
+// a conversion takes. The job line (the parent's path, then each child's,
+// separated by single TABs, no TAB at the end) is only the form the job list,
+// its files and drops carry; it is split once where a job leaves the list.
 #include <string>
 #include <vector>
 

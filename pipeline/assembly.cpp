@@ -50,9 +50,8 @@ void OpenedDocument::Close(bool noSave) {
 void JobSteps::OpenAndAssemble() {
   status_.ShowStatus(kStatusOpenFile);
   WriteTemplateIfMissing(files_.defaultPdfPath);
-  workAVDoc = std::make_unique<OpenedDocument>(engine_, files_.defaultPdfPath);
-  workPDDoc = &workAVDoc->doc();
-  RemoveAllBookmarks(*workPDDoc);
+  workingDocument = std::make_unique<OpenedDocument>(engine_, files_.defaultPdfPath);
+  RemoveAllBookmarks(workingDocument->doc());
   const acrobat::DocumentInfo parentInfo = AppendPdfFile(parentPath);
   // The children come from the job line itself, so nothing the user does to
   // the child list while the job runs changes what is appended.
@@ -61,7 +60,7 @@ void JobSteps::OpenAndAssemble() {
   // information; the output shows the parent's instead, with this program
   // as producer and the conversion's date.
   documentInfo = OutputDocumentInfo(parentInfo, parentPath, conversionTime);
-  workPDDoc->SetDocumentInfo(documentInfo);
+  workingDocument->doc().SetDocumentInfo(documentInfo);
 }
 
 acrobat::DocumentInfo JobSteps::AppendPdfFile(const fs::path& path) {
@@ -71,14 +70,14 @@ acrobat::DocumentInfo JobSteps::AppendPdfFile(const fs::path& path) {
   std::error_code ec;
   const fs::file_status kind = fs::status(path, ec);
   if (fs::exists(kind) && !fs::is_regular_file(kind)) throw platform::UserError(path, kNotARegularFile);
-  const int after = workPDDoc->GetNumPages() - 1;
+  const int after = workingDocument->doc().GetNumPages() - 1;
   OpenedDocument source(engine_, path);
   RemoveAllBookmarks(source.doc());
   const int count = source.doc().GetNumPages();
   // Nothing to append is no reason to fail the job, but the user put the
   // file in for its pages and must hear that it had none.
   if (count == 0) Warn(kWarnNoPages + FileNameForStatus(path));
-  workPDDoc->InsertPages(after, source.doc(), 0, count);
+  workingDocument->doc().InsertPages(after, source.doc(), 0, count);
   acrobat::DocumentInfo info = source.doc().GetDocumentInfo();
   source.Close(false);
   return info;

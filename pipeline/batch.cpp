@@ -20,20 +20,18 @@ namespace {
 
 constexpr char kCannotCreateLockFile[] = "ファイルを作成できません";
 
-std::string JobName(const std::string& jobLine) {
-  return FileNameForStatus(platform::PathFromUtf8(joblist::SplitJobLine(jobLine).parent));
-}
+std::string JobName(const joblist::Job& job) { return FileNameForStatus(platform::PathFromUtf8(job.parent)); }
 
 // A failure outside any job can only concern the list files.
 std::string FailureMessage(const std::optional<std::string>& jobLine, const std::string& detail) {
   if (!jobLine) return "ジョブリストのファイルを更新できませんでした。\n" + detail;
-  return JobFailureMessage(*jobLine, detail);
+  return JobFailureMessage(joblist::SplitJobLine(*jobLine), detail);
 }
 
 }  // namespace
 
-std::string JobFailureMessage(const std::string& jobLine, const std::string& detail) {
-  return "「" + JobName(jobLine) + "」のジョブを変換できませんでした。\n" + detail;
+std::string JobFailureMessage(const joblist::Job& job, const std::string& detail) {
+  return "「" + JobName(job) + "」のジョブを変換できませんでした。\n" + detail;
 }
 
 std::optional<platform::FileLock> TakeBatchLock(const WorkingFiles& files) {
@@ -43,11 +41,10 @@ std::optional<platform::FileLock> TakeBatchLock(const WorkingFiles& files) {
   return lock;
 }
 
-void AddConvertedJob(BatchResult& result, const std::string& jobLine, const std::vector<std::string>& warnings) {
+void AddConvertedJob(BatchResult& result, const joblist::Job& job, const std::vector<std::string>& warnings) {
   ++result.converted;
-  for (const std::string& warning : warnings) result.warnings.push_back("「" + JobName(jobLine) + "」 " + warning);
-  const fs::path folder =
-      OutputPathFor(platform::PathFromUtf8(joblist::SplitJobLine(jobLine).parent)).parent_path();
+  for (const std::string& warning : warnings) result.warnings.push_back("「" + JobName(job) + "」 " + warning);
+  const fs::path folder = OutputPathFor(platform::PathFromUtf8(job.parent)).parent_path();
   if (std::find(result.outputFolders.begin(), result.outputFolders.end(), folder) == result.outputFolders.end()) {
     result.outputFolders.push_back(folder);
   }
@@ -77,9 +74,11 @@ BatchResult RunBatch(joblist::JobListModel& list, const ConversionOptions& optio
       // expected; there is then nothing left to convert.
       if (list.jobs().empty()) break;
       currentJob = list.jobs().front();
-      list.ShowChildren(joblist::SplitJobLine(*currentJob).children);
-      conversion.ConvertJob(*currentJob, options);
-      AddConvertedJob(result, *currentJob, conversion.warnings());
+      // The list holds job lines; the conversion takes the job they stand for.
+      const joblist::Job job = joblist::SplitJobLine(*currentJob);
+      list.ShowChildren(job.children);
+      conversion.ConvertJob(job, options);
+      AddConvertedJob(result, job, conversion.warnings());
       list.RemoveTopJob();
       currentJob.reset();
       joblist::SaveJobListFile(files.saveListTmpPath, list.jobs());

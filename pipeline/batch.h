@@ -41,12 +41,12 @@ struct BatchResult {
 // Counts one converted job into `result`: its output folder and its
 // warnings, each marked with the job's parent file name. The command line's
 // single conversion uses it too, so its summary reads like a batch's.
-void AddConvertedJob(BatchResult& result, const std::string& jobLine, const std::vector<std::string>& warnings);
+void AddConvertedJob(BatchResult& result, const joblist::Job& job, const std::vector<std::string>& warnings);
 
 // "「<parent file name>」のジョブを変換できませんでした。" and the detail on
 // the next line (the failing file and what went wrong). Shared by the batch
 // and the command line's single conversion, so both report alike.
-std::string JobFailureMessage(const std::string& jobLine, const std::string& detail);
+std::string JobFailureMessage(const joblist::Job& job, const std::string& detail);
 
 // The lock on the job list files, held for the length of a batch (a single
 // conversion from the command line counts as a batch of one). nullopt when

@@ -48,7 +48,7 @@ TEST_F(BatchSummaryTest, NamesTheCountEachOutputFolderOnceAndTheWarnings) {
 TEST_F(BatchSummaryTest, WithoutWarningsItEndsAtTheFolders) {
   const fs::path parent = AddPdf("報告書.pdf", ScannedPages({"第1章 総則"}, 1000));
   BatchResult result;
-  AddConvertedJob(result, JobLine(parent), {});
+  AddConvertedJob(result, JobOf(parent), {});
   EXPECT_EQ(BatchSummaryText(result), "1 件のジョブを変換しました。\n出力先:\n  " +
                                           platform::PathToUtf8(docs / platform::PathFromUtf8("変換済み")));
 }
@@ -72,7 +72,7 @@ TEST_F(BatchSummaryTest, ThumbnailsAndTheHeadingScanReportPagesDone) {
     status.progress.clear();
     const int rendered = engine.thumbPagesRendered();
 
-    conversion.ConvertJob(JobLine(parent), options);
+    conversion.ConvertJob(JobOf(parent), options);
 
     EXPECT_EQ(engine.thumbPagesRendered() - rendered, c.thumbnailTotal);
     // Two phases: the thumbnails, from 0 up to their total, then the scan.

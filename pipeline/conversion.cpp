@@ -25,9 +25,9 @@ struct Conversion::State {
 };
 
 JobSteps::JobSteps(acrobat::Engine& engine, const WorkingFiles& files, platform::StatusSink& status,
-                   const ConversionOptions& options, bookmarks::HeadingList& lstMokuji,
+                   const ConversionOptions& options, bookmarks::HeadingList& headings,
                    std::vector<std::string>& warnings, CutSearch cutSearch)
-    : engine_(engine), files_(files), status_(status), options_(options), lstMokuji_(lstMokuji),
+    : engine_(engine), files_(files), status_(status), options_(options), headings_(headings),
       warnings_(warnings), cutSearch_(cutSearch) {}
 
 void JobSteps::Warn(const std::string& text) {
@@ -35,8 +35,7 @@ void JobSteps::Warn(const std::string& text) {
   warnings_.push_back(text);
 }
 
-void JobSteps::TakeJobLine(const std::string& jobLine) {
-  const joblist::Job job = joblist::SplitJobLine(jobLine);
+void JobSteps::TakeJob(const joblist::Job& job) {
   parentPath = platform::PathFromUtf8(job.parent);
   children.clear();
   for (const std::string& child : job.children) children.push_back(platform::PathFromUtf8(child));
@@ -54,13 +53,13 @@ void JobSteps::MakeOutputPath() {
 
 void JobSteps::RecogniseHeadings() {
   if (options_.headingSource == HeadingSource::kAllPages) {
-    bookmarks::ScanHeadings(*workPDDoc, lstMokuji_, status_);
+    bookmarks::ScanHeadings(workingDocument->doc(), headings_, status_);
   } else {
-    frontPageCount = bookmarks::ReadContentsPage(*workPDDoc, lstMokuji_, options_.delimiter, status_);
+    frontPageCount = bookmarks::ReadContentsPage(workingDocument->doc(), headings_, options_.delimiter, status_);
     // Headings were read, so the contents page was found; a front-page count
     // past the last page means no "END" line closed it. The job goes on, but
     // its bookmarks point past the document, which the user must hear.
-    if (!lstMokuji_.empty() && frontPageCount > workPDDoc->GetNumPages()) Warn(kWarnContentsEndMissing);
+    if (!headings_.empty() && frontPageCount > workingDocument->doc().GetNumPages()) Warn(kWarnContentsEndMissing);
   }
 }
 
@@ -68,26 +67,26 @@ void JobSteps::SaveOneFile() {
   bookmarks::BookmarkOptions bookmarkOptions;
   bookmarkOptions.forced = options_.forceBookmarks;
   OutsideBookmarks outside;
-  outside.Note(bookmarks::BuildBookmarks(*workPDDoc, 0, frontPageCount, lstMokuji_, bookmarkOptions, status_));
+  outside.Note(
+      bookmarks::BuildBookmarks(workingDocument->doc(), 0, frontPageCount, headings_, bookmarkOptions, status_));
   if (const auto warning = outside.Warning()) Warn(*warning);
   status_.ShowStatus(kStatusSave);
   // The engine writes under a temporary name and renames, so the previous
   // output stays whole until the new one is complete.
-  workPDDoc->Save(outputPath);
+  workingDocument->doc().Save(outputPath);
 }
 
 void JobSteps::SaveInParts() {
-  PartWriter writer(engine_, files_, status_, options_, lstMokuji_,
+  PartWriter writer(engine_, files_, status_, options_, headings_,
                     PartJob{outputPath, sizeLimit, frontPageCount, documentInfo},
                     [this](const std::string& text) { Warn(text); }, cutSearch_);
-  writer.WriteParts(*workPDDoc);
+  writer.WriteParts(workingDocument->doc());
 }
 
 void JobSteps::CloseWorkingDocument() {
-  if (!workAVDoc) return;
-  workPDDoc = nullptr;
-  workAVDoc->Close(true);
-  workAVDoc.reset();
+  if (!workingDocument) return;
+  workingDocument->Close(true);
+  workingDocument.reset();
 }
 
 Conversion::Conversion(acrobat::Engine& engine, WorkingFiles files, platform::StatusSink& status)
@@ -106,17 +105,16 @@ void Conversion::RunJob(const ConversionOptions& options, const std::function<vo
   platform::RemoveLeftOverTemporaries(files_.workFolder);
   // A fresh job state per job: offsets, counters and documents of the last
   // job (finished or failed) cannot leak into this one.
-  JobSteps job(engine_, files_, status_, options, lstMokuji_, warnings_, state_->cutSearch);
+  JobSteps job(engine_, files_, status_, options, headings_, warnings_, state_->cutSearch);
   job.conversionTime = state_->clock();
-  lstMokuji_.Clear();
+  headings_.clear();
   warnings_.clear();
   try {
     steps(job);
   } catch (...) {
     // The engine objects are closed and the working folder emptied before
     // the failure goes on to the batch, which reports it.
-    job.workPDDoc = nullptr;
-    job.workAVDoc.reset();
+    job.workingDocument.reset();
     KillPDF(files_);
     throw;
   }
@@ -124,9 +122,9 @@ void Conversion::RunJob(const ConversionOptions& options, const std::function<vo
   status_.ShowStatus(kStatusComplete);
 }
 
-void Conversion::ConvertJob(const std::string& jobLine, const ConversionOptions& options) {
+void Conversion::ConvertJob(const joblist::Job& files, const ConversionOptions& options) {
   RunJob(options, [&](JobSteps& job) {
-    job.TakeJobLine(jobLine);
+    job.TakeJob(files);
     if (options.partSizeLimit) job.sizeLimit = *options.partSizeLimit;
     job.MakeOutputPath();
     job.OpenAndAssemble();
@@ -144,9 +142,9 @@ void Conversion::ConvertJob(const std::string& jobLine, const ConversionOptions&
   });
 }
 
-void Conversion::RecogniseHeadings(const std::string& jobLine, const ConversionOptions& options) {
+void Conversion::RecogniseHeadings(const joblist::Job& files, const ConversionOptions& options) {
   RunJob(options, [&](JobSteps& job) {
-    job.TakeJobLine(jobLine);
+    job.TakeJob(files);
     job.OpenAndAssemble();
     job.ApplyOpeningView();
     status_.ShowStatus(kStatusLoadBookmark);

@@ -1,5 +1,5 @@
 #pragma once
-// One conversion: a job line in, the converted file or part files out in
+// One conversion: a job (parent and children) in, the converted file or part files out in
 // "変換済み" beside the parent. Holds the job state of the conversion in
 // progress; the front ends give it the options and a status sink and read
 // back the heading list.
@@ -13,6 +13,7 @@
 
 #include "acrobat/engine.h"
 #include "bookmarks/heading_list.h"
+#include "joblist/job_line.h"
 #include "pipeline/cut_search.h"
 #include "pipeline/working_files.h"
 #include "platform/status_sink.h"
@@ -82,10 +83,10 @@ class Conversion {
   // Converts one job. On failure the engine objects are closed and the
   // working folder emptied, then the failure goes on to the caller (a
   // UserError naming the file for everything the program checks itself).
-  void ConvertJob(const std::string& jobLine, const ConversionOptions& options);
+  void ConvertJob(const joblist::Job& job, const ConversionOptions& options);
 
   // The heading list of the last job (kept until the next job starts).
-  const bookmarks::HeadingList& headings() const { return lstMokuji_; }
+  const bookmarks::HeadingList& headings() const { return headings_; }
 
   // Warnings of the last job (a part written over the limit because no cut
   // could keep it within), in the order they arose.
@@ -93,7 +94,7 @@ class Conversion {
 
   // Only assembles the job and recognises the headings (no output written);
   // used by the command line's "headings" command. Cleans up like ConvertJob.
-  void RecogniseHeadings(const std::string& jobLine, const ConversionOptions& options);
+  void RecogniseHeadings(const joblist::Job& job, const ConversionOptions& options);
 
   // How sizes are tested while splitting. kBisect is the product's; kLinear
   // is the plain algorithm (every test a save, one page at a time, every
@@ -116,7 +117,7 @@ class Conversion {
   acrobat::Engine& engine_;
   WorkingFiles files_;
   platform::StatusSink& status_;
-  bookmarks::HeadingList lstMokuji_;
+  bookmarks::HeadingList headings_;
   std::vector<std::string> warnings_;
   std::unique_ptr<State> state_;
 };

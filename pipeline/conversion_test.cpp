@@ -37,7 +37,7 @@ TEST_F(ConversionTest, OneFileJobWritesEveryPageWithBookmarksAndOpeningView) {
   const fs::path child = AddPdf("付録.pdf", ScannedPages({"付録A", "付録B"}, 2000));
   options.partSizeLimit.reset();
 
-  conversion.ConvertJob(JobLine(parent, {child}), options);
+  conversion.ConvertJob(JobOf(parent, {child}), options);
 
   const auto& saved = engine.SavedAt(OutputPathFor(parent));
   EXPECT_EQ(saved.labels(), (std::vector<std::string>{"cover", "contents", "P1", "P2", "P3", "P4", "S1", "S2"}));
@@ -54,7 +54,7 @@ TEST_F(ConversionTest, OneFileJobWritesEveryPageWithBookmarksAndOpeningView) {
   // One file, no parts, and nothing left in the working folder.
   EXPECT_EQ(OutputFiles(parent), (std::vector<std::string>{"報告書.pdf"}));
   EXPECT_TRUE(WorkingPdfs().empty());
-  EXPECT_EQ(conversion.headings().Count(), 3);
+  EXPECT_EQ(conversion.headings().size(), 3u);
 }
 
 TEST_F(ConversionTest, StatusTextsOfOneJobComeInTheDriversOrder) {
@@ -63,7 +63,7 @@ TEST_F(ConversionTest, StatusTextsOfOneJobComeInTheDriversOrder) {
   options.partSizeLimit.reset();
   options.headingSource = HeadingSource::kAllPages;
 
-  conversion.ConvertJob(JobLine(parent, {child}), options);
+  conversion.ConvertJob(JobOf(parent, {child}), options);
 
   EXPECT_EQ(status.PipelineTexts(),
             (std::vector<std::string>{"wait", "Open file", "報告書.pdf", "付録.pdf", "Set Zoom 100%",
@@ -99,7 +99,7 @@ TEST_F(ConversionTest, ThumbnailOptionsChooseDeletionAndRange) {
     status.texts.clear();
     const int rendered = engine.thumbPagesRendered();
 
-    conversion.ConvertJob(JobLine(parent), options);
+    conversion.ConvertJob(JobOf(parent), options);
 
     std::vector<bool> thumbs;
     for (const auto& p : engine.SavedAt(OutputPathFor(parent)).pages) thumbs.push_back(p.thumb);
@@ -114,7 +114,7 @@ TEST_F(ConversionTest, FailingJobNamesTheFileAndLeavesTheWorkingFolderEmpty) {
   const fs::path missing = docs / platform::PathFromUtf8("ない付録.pdf");
 
   try {
-    conversion.ConvertJob(JobLine(parent, {missing}), options);
+    conversion.ConvertJob(JobOf(parent, {missing}), options);
     FAIL() << "a missing child must fail the job";
   } catch (const platform::UserError& error) {
     EXPECT_EQ(error.file(), missing);
@@ -124,7 +124,7 @@ TEST_F(ConversionTest, FailingJobNamesTheFileAndLeavesTheWorkingFolderEmpty) {
   EXPECT_EQ(status.CountStartingWith("Comp!"), 0);
 
   // The next job starts clean: nothing of the failed one carries over.
-  conversion.ConvertJob(JobLine(parent), options);
+  conversion.ConvertJob(JobOf(parent), options);
   EXPECT_EQ(PartLabels(parent), (std::vector<std::vector<std::string>>{{"S1", "S2"}}));
 }
 

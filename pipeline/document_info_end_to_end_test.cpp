@@ -50,10 +50,10 @@ class DocumentInfoEndToEndTest : public ::testing::Test {
  protected:
   DocumentInfoEndToEndTest() { fs::create_directories(docs); }
 
-  static std::string JobLine(const std::vector<fs::path>& files) {
-    std::string line;
-    for (const auto& f : files) line += (line.empty() ? "" : "\t") + platform::PathToUtf8(f);
-    return line;
+  static joblist::Job JobOf(const std::vector<fs::path>& files) {
+    joblist::Job job{platform::PathToUtf8(files.at(0)), {}};
+    for (std::size_t k = 1; k < files.size(); ++k) job.children.push_back(platform::PathToUtf8(files[k]));
+    return job;
   }
 
   // What a user sees in the properties of a delivered file.
@@ -114,7 +114,7 @@ TEST_F(DocumentInfoEndToEndTest, OneFileCarriesTheParentsInformationNotTheBaseFi
   const fs::path child = docs / "付録1.pdf";
   fs::copy_file(DataFile("appendix1.pdf"), child);
   options.partSizeLimit.reset();
-  conversion.ConvertJob(JobLine({parent, child}), options);
+  conversion.ConvertJob(JobOf({parent, child}), options);
   ExpectParentsProperties(OutputPathFor(parent), kTitle);
 }
 
@@ -124,7 +124,7 @@ TEST_F(DocumentInfoEndToEndTest, EveryPartCarriesTheParentsInformation) {
   SetParentInfo(parent, "");  // no title: the file name stands in
   options.headingSource = HeadingSource::kAllPages;
   options.splitUnit = SplitUnit::kChapter;
-  conversion.ConvertJob(JobLine({parent}), options);
+  conversion.ConvertJob(JobOf({parent}), options);
 
   std::vector<fs::path> parts;
   for (int n = 1; n < 100 && fs::exists(PartFileName(OutputPathFor(parent), n)); ++n) {

@@ -44,10 +44,10 @@ class EndToEndTest : public ::testing::Test {
     return copy;
   }
 
-  static std::string JobLine(const std::vector<fs::path>& files) {
-    std::string line;
-    for (const auto& f : files) line += (line.empty() ? "" : "\t") + platform::PathToUtf8(f);
-    return line;
+  static joblist::Job JobOf(const std::vector<fs::path>& files) {
+    joblist::Job job{platform::PathToUtf8(files.at(0)), {}};
+    for (std::size_t k = 1; k < files.size(); ++k) job.children.push_back(platform::PathToUtf8(files[k]));
+    return job;
   }
 
   // The part files written for `parent`, in number order.
@@ -106,7 +106,7 @@ TEST_F(EndToEndTest, FixtureJobAsOneFileOpensAsDeliveredFilesMust) {
   const std::vector<fs::path> sources = {CopyFixture("report.pdf"), CopyFixture("appendix1.pdf"),
                                          CopyFixture("appendix2.pdf")};
   options.partSizeLimit.reset();
-  conversion.ConvertJob(JobLine(sources), options);
+  conversion.ConvertJob(JobOf(sources), options);
 
   const fs::path output = OutputPathFor(sources[0]);
   const WrittenPdf written = ReadWrittenPdf(output);
@@ -132,7 +132,7 @@ TEST_F(EndToEndTest, FixtureJobFitsInPart001WhateverTheUnit) {
     SCOPED_TRACE("unit " + std::to_string(unit));
     fs::remove_all(OutputPathFor(sources[0]).parent_path());
     options.splitUnit = static_cast<SplitUnit>(unit);
-    conversion.ConvertJob(JobLine(sources), options);
+    conversion.ConvertJob(JobOf(sources), options);
 
     const auto parts = Parts(sources[0]);
     ASSERT_EQ(parts.size(), 1u);
@@ -240,7 +240,7 @@ TEST_F(LargeReportTest, EachUnitCutsAtItsOwnHeadings) {
     SCOPED_TRACE("unit " + std::to_string(c.unit));
     fs::remove_all(OutputPathFor(parent).parent_path());
     options.splitUnit = static_cast<SplitUnit>(c.unit);
-    conversion.ConvertJob(JobLine({parent}), options);
+    conversion.ConvertJob(JobOf({parent}), options);
 
     const auto parts = Parts(parent);
     EXPECT_EQ(Ranges(parts), c.ranges);
@@ -252,7 +252,7 @@ TEST_F(LargeReportTest, EachUnitCutsAtItsOwnHeadings) {
 TEST_F(LargeReportTest, ForcedCreationLinksTheLaterHeadingsIntoTheirParts) {
   options.forceBookmarks = true;
   options.splitUnit = SplitUnit::kSizeOnly;
-  conversion.ConvertJob(JobLine({parent}), options);
+  conversion.ConvertJob(JobOf({parent}), options);
   const auto parts = Parts(parent);
   ASSERT_EQ(Ranges(parts), (PageRanges{{1, 5}, {6, 10}, {11, 14}}));
   ExpectPartsWithinLimit(parts, SizeLimitFromText("1"));
@@ -306,7 +306,7 @@ TEST_F(LargeReportTest, FullOutlinePutsTheWholeTreeIntoEveryPart) {
   options.forceBookmarks = true;
   options.splitUnit = SplitUnit::kSizeOnly;
   options.fullOutline = true;
-  conversion.ConvertJob(JobLine({parent}), options);
+  conversion.ConvertJob(JobOf({parent}), options);
   const auto parts = Parts(parent);
   ASSERT_EQ(Ranges(parts), (PageRanges{{1, 5}, {6, 10}, {11, 14}}));
   ExpectPartsWithinLimit(parts, SizeLimitFromText("1"));
@@ -343,7 +343,7 @@ TEST_F(LargeReportTest, FullOutlinePutsTheWholeTreeIntoEveryPart) {
 
 TEST_F(LargeReportTest, PartsCarryOnlyTheirOwnImages) {
   options.partSizeLimit.reset();
-  conversion.ConvertJob(JobLine({parent}), options);
+  conversion.ConvertJob(JobOf({parent}), options);
   const auto whole = static_cast<long long>(fs::file_size(OutputPathFor(parent)));
 
   for (const bool shared : {false, true}) {
@@ -352,7 +352,7 @@ TEST_F(LargeReportTest, PartsCarryOnlyTheirOwnImages) {
     fs::remove_all(OutputPathFor(parent).parent_path());
     options.partSizeLimit = SizeLimitFromText("1");
     options.splitUnit = SplitUnit::kSizeOnly;
-    conversion.ConvertJob(JobLine({parent}), options);
+    conversion.ConvertJob(JobOf({parent}), options);
 
     const auto parts = Parts(parent);
     EXPECT_EQ(Ranges(parts), (PageRanges{{1, 5}, {6, 10}, {11, 14}}));
@@ -399,7 +399,7 @@ TEST_F(LargeReportTest, FastAndPlainPathsWriteTheSameParts) {
         fs::remove_all(OutputPathFor(parent).parent_path());
         with.SetCutSearch(search);
         status.texts.clear();
-        with.ConvertJob(JobLine({parent}), options);
+        with.ConvertJob(JobOf({parent}), options);
         Run run;
         const auto parts = Parts(parent);
         ExpectSoundParts(parts, SizeLimitFromText(size));
@@ -435,8 +435,8 @@ TEST_F(LargeReportTest, FastAndPlainPathsWriteTheSameParts) {
 
 TEST_F(LargeReportTest, RerunLeavesTheEarlierPartsAsBackups) {
   options.splitUnit = SplitUnit::kSizeOnly;
-  conversion.ConvertJob(JobLine({parent}), options);
-  conversion.ConvertJob(JobLine({parent}), options);
+  conversion.ConvertJob(JobOf({parent}), options);
+  conversion.ConvertJob(JobOf({parent}), options);
   for (const auto& part : Parts(parent)) {
     std::string backup = platform::PathToUtf8(part);
     backup.replace(backup.size() - 3, 3, "bak");

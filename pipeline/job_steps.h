@@ -47,7 +47,7 @@ class OpenedDocument {
 class JobSteps {
  public:
   JobSteps(acrobat::Engine& engine, const WorkingFiles& files, platform::StatusSink& status,
-           const ConversionOptions& options, bookmarks::HeadingList& lstMokuji, std::vector<std::string>& warnings,
+           const ConversionOptions& options, bookmarks::HeadingList& headings, std::vector<std::string>& warnings,
            CutSearch cutSearch);
 
   // --- job state ---
@@ -56,15 +56,16 @@ class JobSteps {
   std::filesystem::path outputPath;
   std::int32_t sizeLimit = 0;  // bytes a part file may hold; set only when splitting
   int frontPageCount = 0;
-  std::unique_ptr<OpenedDocument> workAVDoc;  // the working view and its document
-  acrobat::Document* workPDDoc = nullptr;
+  // The merged document the job works on, with its view: one object, so the
+  // two can never point at different documents or outlive one another.
+  std::unique_ptr<OpenedDocument> workingDocument;
   // What every output file and part of the job carries as its properties;
   // their dates are the time the job started.
   acrobat::DocumentInfo documentInfo;
   acrobat::LocalDateTime conversionTime;
 
   // --- steps, in the driver's order ---
-  void TakeJobLine(const std::string& jobLine);
+  void TakeJob(const joblist::Job& job);
   // Something the user must hear of although the job goes on (a part written
   // over the limit, contents without an end, bookmarks that lead nowhere):
   // shown as a status and kept, so the front end can tell the user once the
@@ -88,7 +89,7 @@ class JobSteps {
   const WorkingFiles& files_;
   platform::StatusSink& status_;
   const ConversionOptions& options_;
-  bookmarks::HeadingList& lstMokuji_;
+  bookmarks::HeadingList& headings_;
   std::vector<std::string>& warnings_;
   CutSearch cutSearch_;
 };

@@ -11,25 +11,25 @@ namespace vellumark::pipeline {
 
 void JobSteps::ApplyOpeningView() {
   status_.ShowStatus(kStatusSetZoom);
-  workAVDoc->view().ZoomTo(kZoomTypeFixed, kZoomPercent);
-  workAVDoc->view().SetViewMode(kModeBookmarksPane);
-  const int lastPage = workPDDoc->GetNumPages() - 1;
+  workingDocument->view().ZoomTo(kZoomTypeFixed, kZoomPercent);
+  workingDocument->view().SetViewMode(kModeBookmarksPane);
+  const int lastPage = workingDocument->doc().GetNumPages() - 1;
   // Only the base page: the sources gave no page at all. Deleting it would
   // leave a document without pages, which no later step can work on.
   if (lastPage < 1) throw platform::UserError(parentPath, "ページがありません");
   // The blank base page stands at index 0; moved behind the last page and
   // deleted there, it leaves exactly the parent's and children's pages.
-  workPDDoc->MovePage(lastPage, 0);
-  workPDDoc->DeletePages(lastPage, lastPage);
-  workPDDoc->SetPageMode(kModeBookmarksPane);
-  workPDDoc->SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
+  workingDocument->doc().MovePage(lastPage, 0);
+  workingDocument->doc().DeletePages(lastPage, lastPage);
+  workingDocument->doc().SetPageMode(kModeBookmarksPane);
+  workingDocument->doc().SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
 }
 
 void JobSteps::ApplyThumbnails() {
-  int lastPage = workPDDoc->GetNumPages() - 1;
+  int lastPage = workingDocument->doc().GetNumPages() - 1;
   if (options_.deleteThumbnailsFirst) {
     status_.ShowStatus(kStatusDeleteThumbnails);
-    workPDDoc->DeleteThumbs(0, lastPage);
+    workingDocument->doc().DeleteThumbs(0, lastPage);
   }
   status_.ShowStatus(kStatusMakeThumbnails);
   if (options_.thumbnails == ThumbnailRange::kFirstPage) lastPage = 0;
@@ -37,7 +37,7 @@ void JobSteps::ApplyThumbnails() {
   const int total = lastPage + 1;
   status_.Progress(0, total);
   const auto skippedPages =
-      workPDDoc->CreateThumbs(0, lastPage, [this, total](int done) { status_.Progress(done, total); });
+      workingDocument->doc().CreateThumbs(0, lastPage, [this, total](int done) { status_.Progress(done, total); });
   // A page too costly to draw keeps no thumbnail, but the job goes on:
   // the user hears which page it was when the batch ends.
   for (const auto& skipped : skippedPages) {

@@ -159,7 +159,7 @@ TEST_F(OutputFilesTest, AChildWithoutPagesIsWarnedAboutAndAFifoIsRefused) {
   const fs::path fifo = docs / "x.pdf";
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   try {
-    conversion.ConvertJob(platform::PathToUtf8(parent) + "\t" + platform::PathToUtf8(fifo), options);
+    conversion.ConvertJob(joblist::Job{platform::PathToUtf8(parent), {platform::PathToUtf8(fifo)}}, options);
     ADD_FAILURE() << "a FIFO was accepted";
   } catch (const platform::UserError& error) {
     EXPECT_EQ(error.file(), fifo);

@@ -90,7 +90,7 @@ TEST_F(OutputInfoTest, OneFileAndEveryPartCarryTheParentsInformation) {
     options.splitUnit = static_cast<SplitUnit>(c.opSplit);
     options.headingSource = HeadingSource::kAllPages;
     const auto before = LocalNow();
-    conversion.ConvertJob(JobLine(parent, {child}), options);
+    conversion.ConvertJob(JobOf(parent, {child}), options);
     const auto after = LocalNow();
 
     std::vector<fs::path> outputs;

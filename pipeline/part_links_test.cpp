@@ -101,7 +101,7 @@ TEST_F(PartLinksTest, EachBookmarkJumpsWithinItsPartOrOpensThePartHoldingItsPage
         options.splitUnit = static_cast<SplitUnit>(unit);
         options.fullOutline = fullOutline;
 
-        conversion.ConvertJob(JobLine(parent), options);
+        conversion.ConvertJob(JobOf(parent), options);
 
         ASSERT_GE(PartLabels(parent).size(), 4U);
         ExpectEveryBookmarkLeadsToItsPage(parent, fullOutline);
@@ -124,7 +124,7 @@ TEST_F(PartLinksTest, TheLinksCountWhenAPartIsMeasured) {
       options.splitUnit = static_cast<SplitUnit>(unit);
       options.fullOutline = fullOutline;
 
-      conversion.ConvertJob(JobLine(parent), options);
+      conversion.ConvertJob(JobOf(parent), options);
 
       for (int n = 1; fs::exists(PartPath(parent, n)); ++n) {
         EXPECT_LE(static_cast<long long>(fs::file_size(PartPath(parent, n))), limit) << "part " << n;
@@ -175,7 +175,7 @@ TEST_F(PartLinksTest, ContentsWithoutEndAndHeadingsPastTheJobAreReported) {
     if (c.OpSave == 0) options.partSizeLimit = SizeLimitFromText("1");
     options.forceBookmarks = c.Check2 != 0;
 
-    conversion.ConvertJob(JobLine(parent), options);
+    conversion.ConvertJob(JobOf(parent), options);
 
     EXPECT_EQ(conversion.warnings(), c.warnings);
     // The job completes all the same.

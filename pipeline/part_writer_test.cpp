@@ -109,7 +109,7 @@ TEST_F(SplitTest, TenPageChaptersBecomeThreeParts) {
       status.yields = 0;
       const int savesBefore = engine.saveCount();
 
-      conversion.ConvertJob(JobLine(parent), options);
+      conversion.ConvertJob(JobOf(parent), options);
 
       EXPECT_EQ(PartLabels(parent), (Parts{Join({"cover", "contents"}, Labels("P", 1, 10)), Labels("P", 11, 20),
                                            Labels("P", 21, 30)}));
@@ -157,7 +157,7 @@ TEST_F(SplitTest, SplitUnitDecidesWherePartsMayStart) {
       UseMode(mode);
       fs::remove_all(OutputPathFor(parent).parent_path());
       options.splitUnit = static_cast<SplitUnit>(c.unit);
-      conversion.ConvertJob(JobLine(parent), options);
+      conversion.ConvertJob(JobOf(parent), options);
       EXPECT_EQ(PartLabels(parent), c.parts);
       EXPECT_EQ(OutputFiles(parent).size(), c.parts.size());
       ExpectPartsWithinLimit(parent, LimitFor("1"));
@@ -214,7 +214,7 @@ TEST_F(SplitTest, EveryCutEndsAndKeepsEveryPage) {
       options.splitUnit = static_cast<SplitUnit>(c.unit);
       status.texts.clear();
 
-      conversion.ConvertJob(JobLine(parent), options);
+      conversion.ConvertJob(JobOf(parent), options);
 
       EXPECT_EQ(PartLabels(parent), c.parts);
       EXPECT_EQ(OutputFiles(parent).size(), c.parts.size());
@@ -259,7 +259,7 @@ TEST_F(SplitTest, ContentsWithoutEndOrWithFallingPagesLosesNoPage) {
       const fs::path parent = AddPdf("目次.pdf", pages);
       fs::remove_all(OutputPathFor(parent).parent_path());
 
-      conversion.ConvertJob(JobLine(parent), options);
+      conversion.ConvertJob(JobOf(parent), options);
 
       EXPECT_EQ(PartLabels(parent), c.parts);
       ExpectPartsWithinLimit(parent, LimitFor("1"));
@@ -302,7 +302,7 @@ TEST_F(SplitTest, BisectingCutFindsTheLinearCutWithFewerSaves) {
       fs::remove_all(OutputPathFor(parent).parent_path());
       conversion.SetCutSearch(linear ? CutSearch::kLinear : CutSearch::kBisect);
       const int before = engine.saveCount();
-      conversion.ConvertJob(JobLine(parent), options);
+      conversion.ConvertJob(JobOf(parent), options);
       saves[linear] = engine.saveCount() - before;
       bySearch[linear] = PartLabels(parent);
     }

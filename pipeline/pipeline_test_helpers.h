@@ -136,9 +136,13 @@ class FakeJobTest : public ::testing::Test {
   }
 
   static std::string JobLine(const fs::path& parent, const std::vector<fs::path>& children = {}) {
-    std::string line = platform::PathToUtf8(parent);
-    for (const auto& child : children) line += "\t" + platform::PathToUtf8(child);
-    return line;
+    return joblist::JoinJobLine(JobOf(parent, children));
+  }
+
+  static joblist::Job JobOf(const fs::path& parent, const std::vector<fs::path>& children = {}) {
+    joblist::Job job{platform::PathToUtf8(parent), {}};
+    for (const auto& child : children) job.children.push_back(platform::PathToUtf8(child));
+    return job;
   }
 
   static fs::path PartPath(const fs::path& parent, int number) {

@@ -97,13 +97,10 @@ struct PlanStep {
 std::vector<PlanStep> TakePlanSteps(const bookmarks::HeadingList& plan, long long closingPage) {
   std::vector<PlanStep> steps;
   long long previous = 0;
-  for (const std::string& entry : plan.entries()) {
-    const std::vector<std::string> fields = bookmarks::SplitFields(entry);
-    if (fields.size() < 2) continue;
-    const long long page = bookmarks::PageValue(fields.back());
-    if (page <= previous || page >= closingPage) continue;
-    steps.push_back({page, fields[fields.size() - 2]});
-    previous = page;
+  for (const bookmarks::Heading& heading : plan) {
+    if (heading.page <= previous || heading.page >= closingPage) continue;
+    steps.push_back({heading.page, heading.title});
+    previous = heading.page;
   }
   steps.push_back({closingPage, kEndOfPlanTitle});
   return steps;
@@ -114,10 +111,10 @@ std::vector<PlanStep> TakePlanSteps(const bookmarks::HeadingList& plan, long lon
 bookmarks::HeadingList SelectSplitPlan(const bookmarks::HeadingList& headings, int opSplit) {
   bookmarks::HeadingList plan;
   if (opSplit < 0 || opSplit > 2) return plan;
-  for (const std::string& entry : headings.entries()) {
-    const auto fieldCount = bookmarks::SplitFields(entry).size();
-    const bool take = (opSplit == 0 && fieldCount == 2) || (opSplit == 1 && fieldCount <= 3) || opSplit == 2;
-    if (take) plan.Append(entry);
+  for (const bookmarks::Heading& heading : headings) {
+    const bool take = (opSplit == 0 && heading.level == bookmarks::Heading::kChapter) ||
+                      (opSplit == 1 && heading.level <= bookmarks::Heading::kSection) || opSplit == 2;
+    if (take) plan.push_back(heading);
   }
   return plan;
 }

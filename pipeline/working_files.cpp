@@ -70,7 +70,7 @@ fs::path ApplicationFolderFor(const fs::path& programFolder, const fs::path& ins
 fs::path WorkingFolderBase() {
   // 21: the user's Templates folder, ending in a separator, or the separator
   // alone when it cannot be found.
-  const fs::path templates = platform::PathFromUtf8(platform::GetSpecialFolder(21));
+  const fs::path templates = platform::PathFromUtf8(platform::TemplatesFolder());
   const fs::path home = platform::UserHomeFolder();
   std::error_code ec;
   const bool missing = templates == templates.root_path() || !fs::is_directory(templates, ec);

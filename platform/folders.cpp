@@ -40,8 +40,6 @@ std::string WideToUtf8(const wchar_t* wide) {
 
 #else
 
-constexpr int kCsidlTemplates = 21;
-
 // The user's home folder: $HOME, else the password database.
 std::string HomeFolder() {
   if (const char* home = std::getenv("HOME"); home != nullptr && home[0] != '\0') return home;
@@ -89,7 +87,7 @@ std::string ReadUserDir(const std::filesystem::path& file, const std::string& ke
 }
 
 // The templates folder as xdg-user-dirs records it, else ~/Templates.
-std::string TemplatesFolder() {
+std::string XdgTemplatesFolder() {
   const std::string home = HomeFolder();
   std::filesystem::path configHome;
   // A relative $XDG_CONFIG_HOME is to be ignored, like an unset one.
@@ -112,19 +110,16 @@ std::string TemplatesFolder() {
 
 std::string NativeSeparator() { return std::string(1, kSeparator); }
 
-std::string GetSpecialFolder(int csidl) {
+std::string TemplatesFolder() {
 #ifdef _WIN32
   // The wide call, not SHGetFolderPathA: inside the program every text is
   // UTF-8, and the ANSI call would turn characters outside the code page of
   // the machine (a user name in another script) into "?".
   wchar_t buffer[MAX_PATH + 1] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, buffer))) buffer[0] = L'\0';
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_TEMPLATES, nullptr, 0, buffer))) buffer[0] = L'\0';
   return AddTrailingBackslash(WideToUtf8(buffer));
 #else
-  // Only the templates folder has a counterpart here; any other folder is
-  // "cannot be determined", which callers see as the separator alone.
-  if (csidl != kCsidlTemplates) return NativeSeparator();
-  return AddTrailingBackslash(TemplatesFolder());
+  return AddTrailingBackslash(XdgTemplatesFolder());
 #endif
 }
 

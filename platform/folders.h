@@ -9,11 +9,12 @@ namespace vellumark::platform {
 // The native path separator as text: "\\" on Windows, "/" elsewhere.
 std::string NativeSeparator();
 
-// The shell folder for a CSIDL value, ending in the native separator. Only 21
-// (Templates) is used; on Linux it is XDG_TEMPLATES_DIR from
-// $XDG_CONFIG_HOME/user-dirs.dirs (default ~/.config), else ~/Templates.
-// When the folder cannot be determined the result is the separator alone.
-std::string GetSpecialFolder(int csidl);
+// The user's templates folder, ending in the native separator: the shell's
+// Templates folder on Windows (once asked for as special folder 21); on Linux
+// XDG_TEMPLATES_DIR from $XDG_CONFIG_HOME/user-dirs.dirs (default ~/.config),
+// else ~/Templates. When the folder cannot be determined the result is the
+// separator alone.
+std::string TemplatesFolder();
 
 // Ensures the path ends in the native separator; "" becomes the separator.
 // The name is kept from the Windows original for readers who know it.

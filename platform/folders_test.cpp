@@ -33,7 +33,7 @@ TEST(AddTrailingBackslash, EnsuresExactlyOneFinalSeparator) {
   for (const auto& [in, out] : cases) EXPECT_EQ(AddTrailingBackslash(in), out) << in;
 }
 
-TEST(GetSpecialFolder, TemplatesComeFromTheUserDirsFile) {
+TEST(TemplatesFolder, ComesFromTheUserDirsFile) {
   TempFolder scratch;
   const std::string home = Text(scratch) + "/home";
   struct Case {
@@ -58,18 +58,16 @@ TEST(GetSpecialFolder, TemplatesComeFromTheUserDirsFile) {
     SCOPED_TRACE(c.name);
     fs::remove(scratch.path() / "config" / "user-dirs.dirs");
     if (c.userDirs) WriteBytes(scratch.path() / "config" / "user-dirs.dirs", *c.userDirs);
-    EXPECT_EQ(GetSpecialFolder(21), c.expected);
+    EXPECT_EQ(TemplatesFolder(), c.expected);
   }
 }
 
-TEST(GetSpecialFolder, DefaultConfigFolderIsUnderHome) {
+TEST(TemplatesFolder, DefaultConfigFolderIsUnderHome) {
   TempFolder scratch;
   EnvOverride homeEnv("HOME", Text(scratch));
   EnvOverride configEnv("XDG_CONFIG_HOME", std::nullopt);
   WriteBytes(scratch.path() / ".config" / "user-dirs.dirs", "XDG_TEMPLATES_DIR=\"$HOME/雛形\"\n");
-  EXPECT_EQ(GetSpecialFolder(21), Text(scratch) + "/雛形/");
-  // Folders without a counterpart here degrade to the separator alone.
-  EXPECT_EQ(GetSpecialFolder(5), "/");
+  EXPECT_EQ(TemplatesFolder(), Text(scratch) + "/雛形/");
 }
 
 TEST(MakeSureDirectoryPathExists, CreatesFoldersUpToTheLastSeparator) {

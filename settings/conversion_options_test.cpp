@@ -117,7 +117,7 @@ TEST_F(GreyedCheckboxTest, GreyedThumbnailBoxKeepsOldThumbnailsAndGreyedForcingM
     record.Check1 = c.check1;
     record.Check2 = c.check2;
 
-    conversion.ConvertJob(JobLine(parent), OptionsFromSettings(record));
+    conversion.ConvertJob(JobOf(parent), OptionsFromSettings(record));
 
     const auto& saved = engine.SavedAt(pipeline::OutputPathFor(parent));
     std::vector<bool> thumbs;
