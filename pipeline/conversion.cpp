@@ -30,7 +30,7 @@ JobSteps::JobSteps(acrobat::Engine& engine, const WorkingFiles& files, platform:
       warnings_(warnings), cutSearch_(cutSearch), temp_{files.tempPdfPath}, cutFile_{files.defQPath} {}
 
 void JobSteps::Warn(const std::string& text) {
-  status_.ShowStatus(text);
+  status_.Warn(text);
   warnings_.push_back(text);
 }
 
@@ -77,7 +77,7 @@ void JobSteps::SaveOneFile() {
 void JobSteps::CloseWorkingDocument() {
   if (!workAVDoc) return;
   workPDDoc = nullptr;
-  workAVDoc->Close(true);
+  workAVDoc->Close();
   workAVDoc.reset();
 }
 

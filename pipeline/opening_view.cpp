@@ -11,8 +11,6 @@ namespace vellumark::pipeline {
 
 void JobSteps::ApplyOpeningView() {
   status_.ShowStatus(kStatusSetZoom);
-  workAVDoc->view().ZoomTo(kZoomTypeFixed, kZoomPercent);
-  workAVDoc->view().SetViewMode(kModeBookmarksPane);
   const int lastPage = workPDDoc->GetNumPages() - 1;
   // Only the base page: the sources gave no page at all. Deleting it would
   // leave a document without pages, which no later step can work on.
@@ -21,8 +19,7 @@ void JobSteps::ApplyOpeningView() {
   // deleted there, it leaves exactly the parent's and children's pages.
   workPDDoc->MovePage(lastPage, 0);
   workPDDoc->DeletePages(lastPage, lastPage);
-  workPDDoc->SetPageMode(kModeBookmarksPane);
-  workPDDoc->SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
+  workPDDoc->SetOpeningView(kOpeningView);
 }
 
 void JobSteps::ApplyThumbnails() {

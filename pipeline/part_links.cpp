@@ -11,11 +11,11 @@
 // Splitting twice instead would double the saves of a split for bytes that
 // change by a few digits.
 #include <algorithm>
-#include <charconv>
 
 #include "pipeline/file_names.h"
 #include "pipeline/job_steps.h"
 #include "pipeline/status_texts.h"
+#include "platform/decimal.h"
 #include "platform/folders.h"
 
 namespace vellumark::pipeline {
@@ -67,13 +67,12 @@ void JobSteps::RelinkParts() {
     status_.ShowStatus(kStatusSave);
     OpenedDocument opened(engine_, part.path);
     acrobat::Document& document = opened.doc();
-    document.SetPageMode(kModeBookmarksPane);
-    document.SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
+    document.SetOpeningView(kOpeningView);
     platform::NullStatusSink quiet;
     bookmarks::BuildBookmarks(document, part.firstPage, frontPageCount, lstMokuji_,
                               PartBookmarkOptions(part.firstPage, part.pageCount, nullptr), quiet);
     document.Save(part.path);
-    opened.Close(false);
+    opened.Close();
     // The true links differ from the guessed ones by a few digits of a page
     // number; the file is measured again all the same, and a part they put
     // over the limit is reported rather than passed.
@@ -97,9 +96,7 @@ void JobSteps::ReportOutsideBookmarks() {
   const std::size_t named = std::min(outsideTitles_.size(), kTitlesNamed);
   for (std::size_t i = 0; i < named; ++i) text += (i == 0 ? "「" : "、「") + outsideTitles_[i] + "」";
   if (outsideTitles_.size() > named) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, outsideTitles_.size() - named).ptr;
-    text += " ほか " + std::string(digits, end) + " 件";
+    text += " ほか " + platform::Decimal(outsideTitles_.size() - named) + " 件";
   }
   Warn(text);
   outsideTitles_.clear();

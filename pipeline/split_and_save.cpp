@@ -7,7 +7,6 @@
 // certain"), and the measuring file itself, which becomes the part file
 // when its state is the part's.
 #include <algorithm>
-#include <charconv>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -19,6 +18,7 @@
 #include "pipeline/file_names.h"
 #include "pipeline/job_steps.h"
 #include "pipeline/status_texts.h"
+#include "platform/decimal.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 
@@ -28,11 +28,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Decimal(long long value) {
-  char digits[24];
-  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
-  return std::string(digits, ec == std::errc() ? end : digits);
-}
+using platform::Decimal;
 
 void WriteTemplateIfMissing(const fs::path& path) {
   std::error_code ec;
@@ -84,7 +80,7 @@ class PartDocument {
     }
   }
 
-  void Close() { opened_->Close(false); }
+  void Close() { opened_->Close(); }
 
  private:
   std::unique_ptr<OpenedDocument> opened_;
@@ -185,8 +181,7 @@ bookmarks::BuiltBookmarks JobSteps::PreparePart(acrobat::Document& document, pla
   // so the opening state and the document information set on the working
   // document are set on it again: every part opens, and shows its
   // properties, like the one-file output.
-  document.SetPageMode(kModeBookmarksPane);
-  document.SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
+  document.SetOpeningView(kOpeningView);
   document.SetDocumentInfo(documentInfo);
   return BuildPartBookmarks(document, sink, uses);
 }
