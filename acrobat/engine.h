@@ -57,6 +57,14 @@ struct SkippedThumbnail {
   int filePage = 0;            // its page number there, from 1
 };
 
+// How a saved file opens in a viewer: on page index `page`, at
+// `zoomPercent` %, with the bookmarks pane shown or not.
+struct OpeningView {
+  int page = 0;
+  int zoomPercent = 100;
+  bool bookmarksPane = true;
+};
+
 class Document : public PageTextSource {
  public:
   // Copies `count` pages of `source` starting at `firstSourcePage` behind
@@ -69,10 +77,8 @@ class Document : public PageTextSource {
   // Full save to `path` (written under a temporary name and renamed, so no
   // partial file ever stands under the final name).
   virtual void Save(const std::filesystem::path& path) = 0;
-  // 3 = open with the bookmarks pane.
-  virtual void SetPageMode(int mode) = 0;
-  // Page index, zoom in percent, view mode: the saved file's opening state.
-  virtual void SetOpenInfo(int page, int zoom, int viewMode) = 0;
+  // The opening state every later save writes, replacing the file's own.
+  virtual void SetOpeningView(const OpeningView& view) = 0;
   virtual void DeleteThumbs(int first, int last) = 0;
   // Told, on the caller's thread, how many pages of a CreateThumbs call are
   // done so far; rendering a long document takes a while.
@@ -97,15 +103,13 @@ class Document : public PageTextSource {
 };
 
 // A document opened "in a view": the working document and every part are
-// opened this way. With no window, zoom and view mode are recorded only.
+// opened this way. There is no window; the view only holds the document.
 class View {
  public:
   virtual ~View() = default;
   virtual Document& GetPDDoc() = 0;
-  virtual void SetViewMode(int mode) = 0;
-  // The page view's zoom: type 0 with a scale in percent.
-  virtual void ZoomTo(int zoomType, int scale) = 0;
-  virtual void Close(bool noSave) = 0;
+  // Releases the document without saving it.
+  virtual void Close() = 0;
 };
 
 class Engine {

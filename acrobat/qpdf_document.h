@@ -176,8 +176,7 @@ class RealDocument final : public Document {
   void DeletePages(int first, int last) override;
   void MovePage(int moveAfter, int pageToMove) override;
   void Save(const std::filesystem::path& path) override;
-  void SetPageMode(int mode) override;
-  void SetOpenInfo(int page, int zoom, int viewMode) override;
+  void SetOpeningView(const OpeningView& view) override;
   void DeleteThumbs(int first, int last) override;
   std::vector<SkippedThumbnail> CreateThumbs(int first, int last, const PagesDone& pagesDone = {}) override;
   Bookmark& BookmarkRoot() override;
@@ -211,9 +210,7 @@ class RealDocument final : public Document {
   RealBookmark root_;
   bool outlineDirty_ = false;
   bool closed_ = false;
-  std::optional<int> pageMode_;
-  std::optional<int> openPage_;
-  int openZoom_ = 100;
+  std::optional<OpeningView> openingView_;
   // Stored length of every stream a save copies unchanged, by object, as
   // far as asked for: each is counted once per document.
   mutable std::map<QPDFObjGen, long long> storedLengths_;
@@ -226,18 +223,10 @@ class RealView final : public View {
  public:
   explicit RealView(std::shared_ptr<LoadedFile> file) : document_(std::move(file)) {}
   Document& GetPDDoc() override { return document_; }
-  void SetViewMode(int mode) override { viewMode_ = mode; }
-  void ZoomTo(int zoomType, int scale) override {
-    zoomType_ = zoomType;
-    zoomScale_ = scale;
-  }
-  void Close(bool noSave) override;
+  void Close() override;
 
  private:
   RealDocument document_;
-  int viewMode_ = 0;
-  int zoomType_ = 0;
-  int zoomScale_ = 100;
 };
 
 // Makes sure poppler can read `file`, switching it to QPDF's repaired

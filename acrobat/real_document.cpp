@@ -21,17 +21,6 @@ namespace vellumark::acrobat::detail {
 
 namespace {
 
-// Acrobat's page modes, as the callers pass them.
-QPDFObjectHandle PageModeName(int mode) {
-  switch (mode) {
-    case 1: return QPDFObjectHandle::newName("/UseNone");
-    case 2: return QPDFObjectHandle::newName("/UseThumbs");
-    case 3: return QPDFObjectHandle::newName("/UseOutlines");
-    case 4: return QPDFObjectHandle::newName("/FullScreen");
-    default: return QPDFObjectHandle::newNull();
-  }
-}
-
 // "1.10" > "1.9" does not occur in PDF versions, but compare numerically
 // anyway so that "2.0" sorts above every 1.x.
 bool VersionLess(const std::string& a, const std::string& b) {
@@ -190,18 +179,9 @@ void RealDocument::MovePage(int moveAfter, int pageToMove) {
   pages_.insert(pages_.begin() + insertAt, entry);
 }
 
-void RealDocument::SetPageMode(int mode) {
+void RealDocument::SetOpeningView(const OpeningView& view) {
   CheckOpen();
-  pageMode_ = mode;
-}
-
-void RealDocument::SetOpenInfo(int page, int zoom, int viewMode) {
-  CheckOpen();
-  openPage_ = page;
-  openZoom_ = zoom;
-  // The view mode of the opening information is the page mode the saved
-  // file opens with (3: bookmarks pane).
-  pageMode_ = viewMode;
+  openingView_ = view;
 }
 
 void RealDocument::DeleteThumbs(int first, int last) {
@@ -284,17 +264,17 @@ void RealDocument::SyncPageTree() {
 
 void RealDocument::WriteOpeningState() {
   auto root = qpdf_.getRoot();
-  if (pageMode_) {
-    auto name = PageModeName(*pageMode_);
-    if (!name.isNull()) root.replaceKey("/PageMode", name);
+  if (openingView_) {
+    root.replaceKey("/PageMode",
+                    QPDFObjectHandle::newName(openingView_->bookmarksPane ? "/UseOutlines" : "/UseNone"));
   }
   if (pages_.empty()) {
     root.removeKey("/OpenAction");
     return;
   }
-  if (openPage_) {
-    const int index = std::clamp(*openPage_, 0, GetNumPages() - 1);
-    root.replaceKey("/OpenAction", XyzDestination(PageAt(index), openZoom_ / 100.0));
+  if (openingView_) {
+    const int index = std::clamp(openingView_->page, 0, GetNumPages() - 1);
+    root.replaceKey("/OpenAction", XyzDestination(PageAt(index), openingView_->zoomPercent / 100.0));
     return;
   }
   // No opening information set: keep the file's own, but an open action to
@@ -433,9 +413,9 @@ void RealDocument::Save(const std::filesystem::path& path) {
 
 // --- views --------------------------------------------------------------------
 
-void RealView::Close(bool /*noSave*/) {
+void RealView::Close() {
   // Without a window there is nothing to ask the user; the document is
-  // released with the view, as Acrobat's view close does.
+  // released with the view.
   document_.Close();
 }
 

@@ -23,7 +23,7 @@ void Append(Engine& engine, Document& work, const std::filesystem::path& file) {
   source.BookmarkRoot().Remove();
   work.InsertPages(work.GetNumPages() - 1, source, 0, source.GetNumPages());
   source.Close();
-  view->Close(false);
+  view->Close();
 }
 
 std::vector<std::string> FirstLines(const std::filesystem::path& file) {
@@ -84,13 +84,10 @@ TEST(RealEngineDocument, AssembledJobSavesAFileOtherReadersRead) {
   for (const char* name : {"report.pdf", "appendix1.pdf", "appendix2.pdf"}) Append(*engine, work, DataFile(name));
   ASSERT_EQ(work.GetNumPages(), 1 + 10 + 3 + 2);
 
-  workView->ZoomTo(0, 100);
-  workView->SetViewMode(3);
   const int last = work.GetNumPages() - 1;
   work.MovePage(last, 0);
   work.DeletePages(last, last);
-  work.SetPageMode(3);
-  work.SetOpenInfo(0, 100, 3);
+  work.SetOpeningView({0, 100, true});
   work.CreateThumbs(0, work.GetNumPages() - 1);
   auto& root = work.BookmarkRoot();
   root.CreateChild("表紙", "this.pageNum=0;\r\nthis.zoom=100;\r\n", 1, 0);
@@ -222,13 +219,13 @@ TEST(RealEngineDocument, SourceBookmarksAndOpenActionDoNotTravelWithPages) {
   EXPECT_DOUBLE_EQ(dest.getArrayItem(4).getNumericValue(), 1.0);
 }
 
-TEST(RealEngineDocument, OpenInfoReplacesTheSourcesOwnOpeningState) {
+TEST(RealEngineDocument, OpeningViewReplacesTheSourcesOwnOpeningState) {
   TempFolder folder;
   auto engine = MakeRealEngine();
   auto view = engine->Open(DataFile("appendix2.pdf"));  // opens at 50 % on page 1
   auto& doc = view->GetPDDoc();
   doc.MovePage(1, 0);
-  doc.SetOpenInfo(0, 100, 3);
+  doc.SetOpeningView({0, 100, true});
   doc.Save(folder / "out.pdf");
   SavedPdf saved(folder / "out.pdf");
   auto open = saved.catalog().getKey("/OpenAction");
@@ -289,7 +286,7 @@ TEST(RealEngineDocument, ClosedDocumentRefusesWork) {
   auto engine = MakeRealEngine();
   auto view = engine->Open(DataFile("appendix1.pdf"));
   auto other = engine->Open(DataFile("appendix2.pdf"));
-  view->Close(false);
+  view->Close();
   EXPECT_THROW(view->GetPDDoc().DeletePages(0, 0), PdfError);
   EXPECT_THROW(other->GetPDDoc().InsertPages(0, view->GetPDDoc(), 0, 1), PdfError);
 }

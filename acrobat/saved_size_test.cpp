@@ -103,5 +103,20 @@ TEST_F(SavedSizeTest, PhotoPagesAreCountedNearlyInFull) {
   ExpectBound(doc, "thumbnails deleted", 0.9);
 }
 
+TEST_F(SavedSizeTest, OwnPagesCountOnlyWhatTheyKeepOnceTheirResourcesArePruned) {
+  // A file opened as it is, its twelve pages naming all twelve photos in
+  // one dictionary. Copying a page out of it prunes every page down to the
+  // photo it draws; the page left after the others are deleted is then
+  // written with its one photo, and must not be counted with all twelve it
+  // named when the bound was first asked for.
+  const auto album = MakeSharedResourcePdf(folder / "album.pdf", 12);
+  auto view = engine->Open(album);
+  Document& doc = view->GetPDDoc();
+  ExpectBound(doc, "as opened", 0.0);
+  auto part = PartOf(doc, 0, 1);
+  doc.DeletePages(1, 11);
+  ExpectBound(doc, "one page left after a copy", 0.9);
+}
+
 }  // namespace
 }  // namespace vellumark::acrobat

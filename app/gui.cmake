@@ -11,7 +11,8 @@ add_library(vellumark_gui STATIC
 add_library(vellumark::gui ALIAS vellumark_gui)
 set_target_properties(vellumark_gui PROPERTIES AUTOMOC ON)
 target_include_directories(vellumark_gui PUBLIC "${PROJECT_SOURCE_DIR}")
-target_link_libraries(vellumark_gui PUBLIC vellumark::pipeline vellumark::settings vellumark::version Qt6::Widgets)
+target_link_libraries(vellumark_gui PUBLIC vellumark::pipeline vellumark::export vellumark::settings vellumark::version
+                                           Qt6::Widgets)
 vellumark_warnings(vellumark_gui)
 
 add_executable(vellumark main.cpp)

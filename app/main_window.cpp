@@ -21,6 +21,7 @@
 #include <QStringList>
 #include <charconv>
 #include <exception>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -34,7 +35,6 @@
 #include "joblist/job_list_file.h"
 #include "pipeline/batch.h"
 #include "pipeline/batch_summary.h"
-#include "platform/error.h"
 #include "platform/folders.h"
 #include "settings/conversion_options.h"
 #include "settings/extra_settings.h"
@@ -92,13 +92,8 @@ void SelectButton(QButtonGroup& group, int index) {
 // out; every other character must come back exactly.
 QString WithEvenLineEnds(QString text) { return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
 
-// The program's own errors already say which file and what went wrong; any
-// other exception (a library's) is marked as unexpected so the user can
-// tell the two apart.
-QString FailureText(const std::exception& error) {
-  if (dynamic_cast<const platform::UserError*>(&error) != nullptr) return QString::fromUtf8(error.what());
-  return QString::fromUtf8(pipeline::kUnexpectedErrorPrefix) + QString::fromUtf8(error.what());
-}
+// The batch's rule for a caught failure, as a window text.
+QString FailureText(const std::exception& error) { return QString::fromStdString(pipeline::FailureText(error)); }
 
 void ShowEntries(DropList& list, const std::vector<std::string>& entries, int selected) {
   bool same = list.count() == static_cast<int>(entries.size());
@@ -572,14 +567,9 @@ void Form1::RunBatchCommand() {
 void Form1::mn1_Click() { CopyContentsList(); }
 
 void Form1::CopyContentsList() {
-  try {
-    const QString text = QString::fromStdString(exporting::BuildContentsListText(conversion_->headings()));
-    if (!CopyToClipboard(text)) {
-      messages_.Show(Tr(kCopyErrorMessage), MessageIcon::kNone);
-      return;
-    }
-  } catch (const std::exception&) {
-    // Typically no headings yet (no job converted, or none found).
+  // No text when there are no headings yet (no job converted, or none found).
+  const std::optional<std::string> text = exporting::BuildContentsListText(conversion_->headings());
+  if (!text || !CopyToClipboard(QString::fromStdString(*text))) {
     messages_.Show(Tr(kCopyErrorMessage), MessageIcon::kNone);
     return;
   }

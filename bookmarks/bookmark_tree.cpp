@@ -1,11 +1,11 @@
 #include "bookmarks/bookmark_tree.h"
 
 #include <algorithm>
-#include <charconv>
 #include <limits>
 #include <vector>
 
 #include "bookmarks/texts.h"
+#include "platform/decimal.h"
 
 namespace vellumark::bookmarks {
 
@@ -127,9 +127,7 @@ class TreeBuilder {
 }  // namespace
 
 std::string MakeBookmarkAction(int pageIndex) {
-  char digits[16];
-  const auto end = std::to_chars(digits, digits + sizeof digits, pageIndex).ptr;
-  return "this.pageNum=" + std::string(digits, end) + ";\r\nthis.zoom=100;\r\n";
+  return "this.pageNum=" + platform::Decimal(pageIndex) + ";\r\nthis.zoom=100;\r\n";
 }
 
 BuiltBookmarks BuildBookmarks(acrobat::Document& doc, int pageOffset, int frontPageCount, const HeadingList& headings,

@@ -1,9 +1,9 @@
 #include "bookmarks/heading_numbers.h"
 
 #include <algorithm>
-#include <charconv>
 
 #include "bookmarks/texts.h"
+#include "platform/decimal.h"
 
 namespace vellumark::bookmarks {
 
@@ -36,11 +36,7 @@ int KanjiUnit(char32_t c) {
 
 bool IsKanjiNumeral(char32_t c) { return KanjiDigit(c) >= 0 || KanjiUnit(c) != 0; }
 
-std::string Decimal(long long value) {
-  char digits[24];
-  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  return std::string(digits, end);
-}
+using platform::Decimal;
 
 // Kanji numerals as Japanese reports number their chapters: the counting form
 // (十二 = 12, 二十一 = 21, 百五 = 105) or digit by digit (一〇 = 10). Anything

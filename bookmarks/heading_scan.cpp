@@ -1,12 +1,12 @@
 #include "bookmarks/heading_scan.h"
 
 #include <algorithm>
-#include <charconv>
 #include <optional>
 
 #include "bookmarks/heading_numbers.h"
 #include "bookmarks/page_lines.h"
 #include "bookmarks/texts.h"
+#include "platform/decimal.h"
 #include "platform/narrow.h"
 
 namespace vellumark::bookmarks {
@@ -18,11 +18,7 @@ constexpr char32_t kSectionMark = U'§';
 
 bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
 
-std::string Decimal(long long value) {
-  char digits[24];
-  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  return std::string(digits, end);
-}
+using platform::Decimal;
 
 class Scanner {
  public:

@@ -1,6 +1,5 @@
 #include "cli/command_line.h"
 
-#include <charconv>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -9,6 +8,7 @@
 #include <utility>
 
 #include "joblist/job_line.h"
+#include "platform/decimal.h"
 #include "platform/folders.h"
 #include "platform/narrow.h"
 #include "settings/conversion_options.h"
@@ -18,11 +18,7 @@ namespace vellumark::cli {
 
 namespace {
 
-std::string Decimal(long long value) {
-  char digits[24];
-  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
-  return std::string(digits, ec == std::errc() ? end : digits);
-}
+using platform::Decimal;
 
 // An option with a value, and what that value sets.
 struct ValueOption {

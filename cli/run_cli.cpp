@@ -16,7 +16,6 @@
 #include "pipeline/conversion.h"
 #include "pipeline/run_folder.h"
 #include "pipeline/working_files.h"
-#include "platform/error.h"
 #include "platform/folders.h"
 #include "vellumark_version.h"
 
@@ -83,17 +82,17 @@ class Runner {
 
   void Finish() { status_.Finish(); }
 
+  // The job being recognised or converted while one is, so that a failure
+  // caught at the top names it.
+  const std::optional<joblist::Job>& currentJob() const { return currentJob_; }
+
  private:
   int Convert() {
     pipeline::Conversion conversion(*engine_, files_, status_);
     const joblist::Job job = JobFromFiles(request_.files);
-    try {
-      conversion.ConvertJob(job, request_.options);
-    } catch (const platform::UserError& error) {
-      return Fail(pipeline::JobFailureMessage(job, error.what()));
-    } catch (const std::exception& error) {
-      return Fail(pipeline::JobFailureMessage(job, pipeline::kUnexpectedErrorPrefix + std::string(error.what())));
-    }
+    currentJob_ = job;
+    conversion.ConvertJob(job, request_.options);
+    currentJob_.reset();
     pipeline::BatchResult result;
     pipeline::AddConvertedJob(result, job, conversion.warnings());
     PrintSummary(result);
@@ -120,16 +119,13 @@ class Runner {
   int Headings() {
     pipeline::Conversion conversion(*engine_, files_, status_);
     const joblist::Job job = JobFromFiles(request_.files);
-    try {
-      conversion.RecogniseHeadings(job, request_.options);
-    } catch (const platform::UserError& error) {
-      return Fail(pipeline::JobFailureMessage(job, error.what()));
-    } catch (const std::exception& error) {
-      return Fail(pipeline::JobFailureMessage(job, pipeline::kUnexpectedErrorPrefix + std::string(error.what())));
-    }
+    currentJob_ = job;
+    conversion.RecogniseHeadings(job, request_.options);
+    currentJob_.reset();
     if (request_.contentsList) {
-      if (conversion.headings().empty()) return Fail(kContentsListError);
-      out_ << exporting::BuildContentsListText(conversion.headings());
+      const std::optional<std::string> text = exporting::BuildContentsListText(conversion.headings());
+      if (!text) return Fail(kContentsListError);
+      out_ << *text;
     } else {
       for (const auto& heading : conversion.headings()) out_ << bookmarks::EntryText(heading) << '\n';
     }
@@ -160,6 +156,7 @@ class Runner {
   // This run's own working folder, removed when the runner goes.
   std::optional<pipeline::RunFolder> runFolder_;
   pipeline::WorkingFiles files_;
+  std::optional<joblist::Job> currentJob_;
 };
 
 }  // namespace
@@ -181,21 +178,23 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
   }
   if (!parsed.warning.empty()) err << parsed.warning << '\n';
 
-  // The one place where failures end up: a file that cannot be read or
-  // written (the job list, a list file) or anything unforeseen. A job's own
-  // failure is reported by the command with the job's name.
+  // The one place where failures end up: a job that fails (named, as the
+  // batch names it), a file that cannot be read or written (the job list, a
+  // list file) or anything unforeseen. A batch reports its own failing job.
   std::unique_ptr<Runner> runner;
   try {
     runner = std::make_unique<Runner>(*parsed.request, out, err, environment);
     const int code = runner->Run();
     runner->Finish();
     return code;
-  } catch (const platform::UserError& error) {
-    if (runner) runner->Finish();
-    err << error.what() << '\n';
   } catch (const std::exception& error) {
+    const std::string text = pipeline::FailureText(error);
     if (runner) runner->Finish();
-    err << pipeline::kUnexpectedErrorPrefix << error.what() << '\n';
+    if (runner && runner->currentJob()) {
+      err << pipeline::JobFailureMessage(*runner->currentJob(), text) << '\n';
+    } else {
+      err << text << '\n';
+    }
   }
   return kExitJobFailed;
 }

@@ -12,6 +12,7 @@ class StreamStatusSink final : public platform::StatusSink {
  public:
   StreamStatusSink(std::ostream& out, bool progressLine) : out_(out), progressLine_(progressLine) {}
   void ShowStatus(const std::string& text) override;
+  void Warn(const std::string& text) override;
   // Ends a progress line, so what follows starts on a line of its own.
   void Finish();
 

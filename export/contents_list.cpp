@@ -1,9 +1,8 @@
 #include "export/contents_list.h"
 
-#include <charconv>
-#include <stdexcept>
 #include <string_view>
 
+#include "platform/decimal.h"
 #include "platform/narrow.h"
 
 namespace vellumark::exporting {
@@ -20,11 +19,7 @@ bool IsNumberCharAt(const std::u32string& text, std::size_t index) {
   return index < text.size() && kNumberChars.find(text[index]) != std::u32string_view::npos;
 }
 
-std::string Decimal(long long value) {
-  char digits[24];
-  const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-  return std::string(digits, end);
-}
+using platform::Decimal;
 
 // The title without its leading heading number: "1.2.3 設計条件" → "設計条件".
 std::string WithoutLeadingNumber(const std::string& title) {
@@ -43,13 +38,8 @@ std::string WithoutChapterNumber(const std::string& title) {
 
 }  // namespace
 
-bool IsNumberChar(const std::string& text, int position) {
-  if (position < 1) return false;
-  return IsNumberCharAt(platform::ToU32(text), static_cast<std::size_t>(position) - 1);
-}
-
-std::string BuildContentsListText(const bookmarks::HeadingList& list) {
-  if (list.empty()) throw std::runtime_error("the heading list is empty");
+std::optional<std::string> BuildContentsListText(const bookmarks::HeadingList& list) {
+  if (list.empty()) return std::nullopt;
 
   // Pages are counted so that the first heading stands on page 1.
   const long long base = list.front().page - 1;

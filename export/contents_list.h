@@ -1,17 +1,15 @@
 #pragma once
 // The text of the contents list copy: the heading list as tab-separated lines
 // for pasting into a spreadsheet.
+#include <optional>
 #include <string>
 
 #include "bookmarks/heading_list.h"
 
 namespace vellumark::exporting {
 
-// 1-based character position; true for one of ".0123456789 " (ASCII only).
-bool IsNumberChar(const std::string& text, int position);
-
-// Builds the clipboard text. Throws std::runtime_error when the list is
-// empty (the command then reports "Error!").
-std::string BuildContentsListText(const bookmarks::HeadingList& list);
+// Builds the clipboard text; nothing when the list is empty (no job
+// converted yet, or no heading found), which the command reports as "Error!".
+std::optional<std::string> BuildContentsListText(const bookmarks::HeadingList& list);
 
 }  // namespace vellumark::exporting

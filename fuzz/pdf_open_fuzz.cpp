@@ -53,7 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (int i = 0; i < pages && i < kMaxPagesRead; ++i) (void)doc.ReadPageText(i);
     std::size_t seen = 0;
     WalkOutline(doc.BookmarkRoot(), seen);
-    view->Close(true);
+    view->Close();
   } catch (const vellumark::platform::UserError&) {
     // Refused with a message naming the file: the right end for bad input.
   }

@@ -1,11 +1,11 @@
 #include "joblist/job_list_file.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstddef>
 
 #include "joblist/job_line.h"
 #include "platform/codepage.h"
+#include "platform/decimal.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/narrow.h"
@@ -18,11 +18,7 @@ constexpr char kLineEnd[] = "\r\n";
 constexpr char kNotAPdfField[] = "は PDF ファイルの名前ではありません（名前にタブ文字を含むファイルは使えません）";
 constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
 
-std::string LineNumber(std::size_t index) {
-  char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, index + 1);
-  return std::string(digits, result.ptr);
-}
+std::string LineNumber(std::size_t index) { return platform::Decimal(index + 1); }
 
 // The list as CP932 bytes; throws UserError at the first character CP932
 // cannot carry.
@@ -124,21 +120,6 @@ std::vector<std::string> LoadJobListFile(const std::filesystem::path& path) {
     }
   }
   return lines;
-}
-
-void SaveOrLoadJobList(int mode, const std::filesystem::path& path, JobListModel& list) {
-  switch (mode) {
-    case 0:
-      SaveJobListFile(path, list.jobs());
-      break;
-    case 1:
-      // The file is read in full before the list changes: a file that cannot
-      // be read must not cost the user the jobs already in the window.
-      list.SetJobs(LoadJobListFile(path));
-      break;
-    default:
-      break;
-  }
 }
 
 }  // namespace vellumark::joblist

@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "joblist/job_list.h"
-
 namespace vellumark::joblist {
 
 // Writes through a temporary file beside `path` and renames it into place,
@@ -19,11 +17,5 @@ void SaveJobListFile(const std::filesystem::path& path, const std::vector<std::s
 // as UTF-8, any other as CP932. Throws UserError (missing, unreadable, not
 // text in its encoding).
 std::vector<std::string> LoadJobListFile(const std::filesystem::path& path);
-
-// The list-file operation by number, as the two list buttons are numbered:
-// 0 saves every job of `list` to `path`, 1 replaces the jobs by the file's
-// lines (nothing selected, the child list untouched), any other mode does
-// nothing. A failed load leaves the list as it was. Throws UserError.
-void SaveOrLoadJobList(int mode, const std::filesystem::path& path, JobListModel& list);
 
 }  // namespace vellumark::joblist

@@ -35,16 +35,16 @@ OpenedDocument::~OpenedDocument() {
   // batch is the one to report, so a second one from closing is dropped
   // (a destructor must not throw while another exception is in flight).
   try {
-    Close(true);
+    Close();
   } catch (...) {
   }
 }
 
-void OpenedDocument::Close(bool noSave) {
+void OpenedDocument::Close() {
   if (closed_) return;
   closed_ = true;
   doc_->Close();
-  view_->Close(noSave);
+  view_->Close();
 }
 
 void JobSteps::OpenAndAssemble() {
@@ -79,7 +79,7 @@ acrobat::DocumentInfo JobSteps::AppendPdfFile(const fs::path& path) {
   if (count == 0) Warn(kWarnNoPages + FileNameForStatus(path));
   workingDocument->doc().InsertPages(after, source.doc(), 0, count);
   acrobat::DocumentInfo info = source.doc().GetDocumentInfo();
-  source.Close(false);
+  source.Close();
   return info;
 }
 

@@ -30,6 +30,11 @@ std::string FailureMessage(const std::optional<std::string>& jobLine, const std:
 
 }  // namespace
 
+std::string FailureText(const std::exception& error) {
+  if (dynamic_cast<const platform::UserError*>(&error) != nullptr) return error.what();
+  return kUnexpectedErrorPrefix + std::string(error.what());
+}
+
 std::string JobFailureMessage(const joblist::Job& job, const std::string& detail) {
   return "「" + JobName(job) + "」のジョブを変換できませんでした。\n" + detail;
 }
@@ -83,11 +88,8 @@ BatchResult RunBatch(joblist::JobListModel& list, const ConversionOptions& optio
       currentJob.reset();
       joblist::SaveJobListFile(files.saveListTmpPath, list.jobs());
     }
-  } catch (const platform::UserError& error) {
-    result.failure = JobFailure{currentJob.value_or(""), FailureMessage(currentJob, error.what())};
   } catch (const std::exception& error) {
-    result.failure =
-        JobFailure{currentJob.value_or(""), FailureMessage(currentJob, kUnexpectedErrorPrefix + std::string(error.what()))};
+    result.failure = JobFailure{currentJob.value_or(""), FailureMessage(currentJob, FailureText(error))};
   }
 
   // After a failure "SaveList.tmp" already holds the failed job on top and

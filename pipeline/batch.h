@@ -1,6 +1,7 @@
 #pragma once
 // The batch: every job of the list, top first, with "SaveList.txt" written at
 // the start and "SaveList.tmp" after each job.
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -21,6 +22,13 @@ inline constexpr const char* kBatchRunningMessage = "別の連続変換が実行
 // Put before the text of a failure that is not one of the program's own
 // (a library's error), which then has no file name of its own.
 inline constexpr const char* kUnexpectedErrorPrefix = "予期しないエラーが発生しました: ";
+
+// The text shown for a failure caught at the top of a front end (or of a
+// job): the program's own errors (UserError) already name the file and say
+// what went wrong; anything else (a library's error, running out of memory)
+// gets kUnexpectedErrorPrefix before its text, so the user can tell the two
+// apart. Every front end reports through this, so they all read alike.
+std::string FailureText(const std::exception& error);
 
 struct JobFailure {
   std::string jobLine;

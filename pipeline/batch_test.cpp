@@ -166,3 +166,30 @@ TEST_F(BatchTest, OneBatchLockAtATimePerApplicationFolder) {
 
 }  // namespace
 }  // namespace vellumark::pipeline
+
+namespace vellumark::pipeline {
+namespace {
+
+// Every front end words a caught failure through this one rule; running out
+// of memory must read as unexpected, not pass as one of the program's own
+// messages.
+TEST(FailureTextTest, OwnErrorsStandAsTheyAreAnythingElseIsMarkedUnexpected) {
+  const std::string prefix = kUnexpectedErrorPrefix;
+  const platform::UserError own(platform::PathFromUtf8("/データ/報告書.pdf"), "ファイルを開けません");
+  const platform::UserError withoutFile({}, "リストがありません");
+  const std::runtime_error library("qpdf: damaged xref");
+  const std::bad_alloc noMemory;
+  const struct {
+    const std::exception& error;
+    std::string expected;
+  } cases[] = {
+      {own, "/データ/報告書.pdf: ファイルを開けません"},
+      {withoutFile, "リストがありません"},
+      {library, prefix + "qpdf: damaged xref"},
+      {noMemory, prefix + noMemory.what()},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FailureText(c.error), c.expected);
+}
+
+}  // namespace
+}  // namespace vellumark::pipeline

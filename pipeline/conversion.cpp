@@ -31,7 +31,7 @@ JobSteps::JobSteps(acrobat::Engine& engine, const WorkingFiles& files, platform:
       warnings_(warnings), cutSearch_(cutSearch) {}
 
 void JobSteps::Warn(const std::string& text) {
-  status_.ShowStatus(text);
+  status_.Warn(text);
   warnings_.push_back(text);
 }
 
@@ -85,7 +85,7 @@ void JobSteps::SaveInParts() {
 
 void JobSteps::CloseWorkingDocument() {
   if (!workingDocument) return;
-  workingDocument->Close(true);
+  workingDocument->Close();
   workingDocument.reset();
 }
 

@@ -47,10 +47,10 @@ TEST_F(ConversionTest, OneFileJobWritesEveryPageWithBookmarksAndOpeningView) {
   ASSERT_EQ(saved.bookmarks[1].children.size(), 1u);
   EXPECT_EQ(saved.bookmarks[1].children[0].title, "1.1　目的");
   EXPECT_EQ(saved.bookmarks[1].children[0].targetPage, 3);
-  EXPECT_EQ(saved.openPage, 0);
-  EXPECT_EQ(saved.openZoom, 100);
-  EXPECT_EQ(saved.openViewMode, 3);
-  EXPECT_EQ(saved.pageMode, 3);
+  ASSERT_TRUE(saved.openingView.has_value());
+  EXPECT_EQ(saved.openingView->page, 0);
+  EXPECT_EQ(saved.openingView->zoomPercent, 100);
+  EXPECT_TRUE(saved.openingView->bookmarksPane);
   // One file, no parts, and nothing left in the working folder.
   EXPECT_EQ(OutputFiles(parent), (std::vector<std::string>{"報告書.pdf"}));
   EXPECT_TRUE(WorkingPdfs().empty());

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "pipeline/status_texts.h"
+#include "platform/decimal.h"
 #include "platform/error.h"
 #include "platform/folders.h"
 
@@ -48,9 +49,7 @@ fs::path OutputPathFor(const fs::path& parentPath) {
 }
 
 fs::path PartFileName(const fs::path& outputPath, int partNumber) {
-  char digits[16];
-  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, partNumber);
-  std::string number(digits, ec == std::errc() ? end : digits);
+  std::string number = platform::Decimal(partNumber);
   if (number.size() < 3) number.insert(0, 3 - number.size(), '0');
   // The four characters that go are the file name's own: a name without an
   // extension ("pdf") must not lose the separator and write its parts

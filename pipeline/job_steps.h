@@ -19,9 +19,7 @@
 namespace vellumark::pipeline {
 
 // The opening state of every output file: first page, 100 %, bookmarks pane.
-inline constexpr int kZoomTypeFixed = 0;
-inline constexpr int kZoomPercent = 100;
-inline constexpr int kModeBookmarksPane = 3;
+inline constexpr acrobat::OpeningView kOpeningView{0, 100, true};
 
 // Opens `path` in a view and keeps the pair; closes both when it goes out of
 // scope without Close() having been called (a failing step), so no engine
@@ -35,8 +33,8 @@ class OpenedDocument {
 
   acrobat::View& view() { return *view_; }
   acrobat::Document& doc() { return *doc_; }
-  // Closes the document, then the view with `noSave`.
-  void Close(bool noSave);
+  // Closes the document, then the view, without saving.
+  void Close();
 
  private:
   std::unique_ptr<acrobat::View> view_;

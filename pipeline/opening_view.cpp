@@ -11,8 +11,6 @@ namespace vellumark::pipeline {
 
 void JobSteps::ApplyOpeningView() {
   status_.ShowStatus(kStatusSetZoom);
-  workingDocument->view().ZoomTo(kZoomTypeFixed, kZoomPercent);
-  workingDocument->view().SetViewMode(kModeBookmarksPane);
   const int lastPage = workingDocument->doc().GetNumPages() - 1;
   // Only the base page: the sources gave no page at all. Deleting it would
   // leave a document without pages, which no later step can work on.
@@ -21,8 +19,7 @@ void JobSteps::ApplyOpeningView() {
   // deleted there, it leaves exactly the parent's and children's pages.
   workingDocument->doc().MovePage(lastPage, 0);
   workingDocument->doc().DeletePages(lastPage, lastPage);
-  workingDocument->doc().SetPageMode(kModeBookmarksPane);
-  workingDocument->doc().SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
+  workingDocument->doc().SetOpeningView(kOpeningView);
 }
 
 void JobSteps::ApplyThumbnails() {

@@ -70,13 +70,13 @@ TEST_F(OutputFilesTest, ASecondRunWithFewerPartsSetsAsideEveryPartOfTheFirst) {
   testing::WriteNoiseReport(parent, std::vector<std::string>(14, ""), 150000);
   options.splitUnit = SplitUnit::kSizeOnly;
   options.partSizeLimit = SizeLimitFromText("1");
-  conversion.ConvertJob(platform::PathToUtf8(parent), options);
+  conversion.ConvertJob(joblist::Job{platform::PathToUtf8(parent), {}}, options);
   const fs::path output = OutputPathFor(parent);
   ASSERT_TRUE(fs::exists(PartFileName(output, 3)));
   const std::vector<std::string> firstRun = PagesOfParts(parent);
 
   options.partSizeLimit = SizeLimitFromText("3");
-  conversion.ConvertJob(platform::PathToUtf8(parent), options);
+  conversion.ConvertJob(joblist::Job{platform::PathToUtf8(parent), {}}, options);
   // One part now; the first run's are all backups, none a ".PDF" beside it.
   EXPECT_TRUE(fs::exists(PartFileName(output, 1)));
   EXPECT_FALSE(fs::exists(PartFileName(output, 2)));
@@ -113,7 +113,7 @@ TEST_F(OutputFilesTest, AnyNameTheFileSystemTakesConvertsInsideTheOutputFolder) 
     const fs::path parent = Copy("report.pdf", c.name);
     options.partSizeLimit.reset();
     if (c.opSave == 0) options.partSizeLimit = SizeLimitFromText("1");
-    EXPECT_NO_THROW(conversion.ConvertJob(platform::PathToUtf8(parent), options));
+    EXPECT_NO_THROW(conversion.ConvertJob(joblist::Job{platform::PathToUtf8(parent), {}}, options));
     EXPECT_EQ(NamesIn(docs), (std::set<std::string>{c.name, kOutputFolderName}));
     EXPECT_EQ(NamesIn(docs / platform::PathFromUtf8(kOutputFolderName)), std::set<std::string>{c.output});
   }
@@ -136,7 +136,7 @@ TEST_F(OutputFilesTest, TemporaryFilesOfAKilledRunGoWithTheNextRun) {
     testsupport::WriteBytes(workFolder / platform::PathFromUtf8(name), "%PDF-1.4 half");
   }
   options.partSizeLimit.reset();
-  conversion.ConvertJob(platform::PathToUtf8(parent), options);
+  conversion.ConvertJob(joblist::Job{platform::PathToUtf8(parent), {}}, options);
   EXPECT_EQ(NamesIn(outputFolder), std::set<std::string>{"報告書.pdf"});
   EXPECT_TRUE(NamesIn(workFolder).empty());
 }
@@ -151,7 +151,7 @@ TEST_F(OutputFilesTest, AChildWithoutPagesIsWarnedAboutAndAFifoIsRefused) {
     writer.write();
   }
   options.partSizeLimit.reset();
-  conversion.ConvertJob(platform::PathToUtf8(parent) + "\t" + platform::PathToUtf8(empty), options);
+  conversion.ConvertJob(joblist::Job{platform::PathToUtf8(parent), {platform::PathToUtf8(empty)}}, options);
   EXPECT_EQ(conversion.warnings(), std::vector<std::string>{std::string(kWarnNoPages) + "空の付録.pdf"});
   EXPECT_EQ(PageTexts(OutputPathFor(parent)), PageTexts(parent));
 

@@ -11,12 +11,12 @@
 // Splitting twice instead would double the saves of a split for bytes that
 // change by a few digits.
 #include <algorithm>
-#include <charconv>
 
 #include "pipeline/file_names.h"
 #include "pipeline/job_steps.h"
 #include "pipeline/part_writer.h"
 #include "pipeline/status_texts.h"
+#include "platform/decimal.h"
 #include "platform/folders.h"
 
 namespace vellumark::pipeline {
@@ -68,13 +68,12 @@ void PartWriter::RelinkParts() {
     status_.ShowStatus(kStatusSave);
     OpenedDocument opened(engine_, part.path);
     acrobat::Document& document = opened.doc();
-    document.SetPageMode(kModeBookmarksPane);
-    document.SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
+    document.SetOpeningView(kOpeningView);
     platform::NullStatusSink quiet;
     bookmarks::BuildBookmarks(document, part.firstPage, job_.frontPageCount, headings_,
                               PartBookmarkOptions(part.firstPage, part.pageCount, nullptr), quiet);
     document.Save(part.path);
-    opened.Close(false);
+    opened.Close();
     // The true links differ from the guessed ones by a few digits of a page
     // number; the file is measured again all the same, and a part they put
     // over the limit is reported rather than passed.
@@ -94,9 +93,7 @@ std::optional<std::string> OutsideBookmarks::Warning() const {
   const std::size_t named = std::min(titles_.size(), kTitlesNamed);
   for (std::size_t i = 0; i < named; ++i) text += (i == 0 ? "「" : "、「") + titles_[i] + "」";
   if (titles_.size() > named) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, titles_.size() - named).ptr;
-    text += " ほか " + std::string(digits, end) + " 件";
+    text += " ほか " + platform::Decimal(titles_.size() - named) + " 件";
   }
   return text;
 }

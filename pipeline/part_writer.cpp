@@ -63,8 +63,7 @@ bookmarks::BuiltBookmarks PartWriter::PreparePart(acrobat::Document& document, p
   // so the opening state and the document information set on the working
   // document are set on it again: every part opens, and shows its
   // properties, like the one-file output.
-  document.SetPageMode(kModeBookmarksPane);
-  document.SetOpenInfo(0, kZoomPercent, kModeBookmarksPane);
+  document.SetOpeningView(kOpeningView);
   document.SetDocumentInfo(job_.documentInfo);
   return bookmarks::BuildBookmarks(document, pageOffset_, job_.frontPageCount, headings_,
                                    PartBookmarkOptions(pageOffset_, document.GetNumPages(), uses), sink);

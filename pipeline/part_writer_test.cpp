@@ -223,6 +223,44 @@ TEST_F(SplitTest, EveryCutEndsAndKeepsEveryPage) {
   }
 }
 
+// The limit is a largest size, not a size to stay below: a part that saves
+// to exactly the limit is written whole. The one chapter is measured when
+// its pages join the part; the closing entry then asks again about the same
+// part, and the measured size must give the same answer.
+TEST_F(SplitTest, PartOfExactlyTheLimitStaysWhole) {
+  const long long limit = LimitFor("1");
+  struct Case {
+    const char* name;
+    long long overLimit;  // bytes the whole job saves to beyond the limit
+    Parts parts;
+  };
+  const std::vector<Case> cases = {
+      {"exactly the limit", 0, {{"S1", "S2", "S3"}}},
+      {"one byte over", 1, {{"S1", "S2"}, {"S3"}}},
+  };
+  for (const Mode& mode : kModes) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(mode.name) + ", " + c.name);
+      UseMode(mode);
+      auto pages = ScannedPages({"第1章 総則", "", ""}, 0);
+      const long long pageWeights = limit - testsupport::kSaveOverhead + c.overLimit;
+      pages[0].weight = pageWeights / 3;
+      pages[1].weight = pageWeights / 3;
+      pages[2].weight = pageWeights - 2 * (pageWeights / 3);
+      const fs::path parent = AddPdf("exact.pdf", pages);
+      fs::remove_all(OutputPathFor(parent).parent_path());
+      options.headingSource = HeadingSource::kAllPages;
+      options.splitUnit = SplitUnit::kChapter;
+
+      conversion.ConvertJob(JobOf(parent), options);
+
+      EXPECT_EQ(PartLabels(parent), c.parts);
+      EXPECT_TRUE(conversion.warnings().empty()) << conversion.warnings().front();
+      ExpectPartsWithinLimit(parent, limit);
+    }
+  }
+}
+
 TEST_F(SplitTest, ContentsWithoutEndOrWithFallingPagesLosesNoPage) {
   const long long w = LimitFor("1") * 3 / 10;
   struct Case {

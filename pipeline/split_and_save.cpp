@@ -1,7 +1,6 @@
 // Cutting the working document into parts that each stay within the size
 // limit: along the headings of the split plan, or by size alone.
 #include <algorithm>
-#include <charconv>
 #include <memory>
 #include <string>
 #include <system_error>
@@ -14,6 +13,7 @@
 #include "pipeline/job_steps.h"
 #include "pipeline/part_writer.h"
 #include "pipeline/status_texts.h"
+#include "platform/decimal.h"
 #include "platform/error.h"
 
 namespace vellumark::pipeline {
@@ -22,11 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Decimal(long long value) {
-  char digits[24];
-  const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
-  return std::string(digits, ec == std::errc() ? end : digits);
-}
+using platform::Decimal;
 
 void WriteTemplateIfMissing(const fs::path& path) {
   std::error_code ec;
@@ -78,7 +74,7 @@ class PartDocument {
     }
   }
 
-  void Close() { opened_->Close(false); }
+  void Close() { opened_->Close(); }
 
  private:
   std::unique_ptr<OpenedDocument> opened_;

@@ -30,7 +30,7 @@ inline constexpr const char* kPartSeparator = "_";
 inline constexpr const char* kPartExtension = ".PDF";
 inline constexpr const char* kBackupSuffix = "bak";
 
-// Warnings shown (as status texts) where a part has to stay over the limit
+// Warnings shown where a part has to stay over the limit
 // rather than loop or lose pages; the file name follows.
 inline constexpr const char* kWarnPageOverLimit = "警告: 1ページだけで分割サイズを超えるため、そのまま保存します: ";
 // A page the engine would not draw (too costly in time or memory) keeps no
@@ -39,8 +39,6 @@ inline constexpr const char* kWarnNoThumbnail = "警告: 描画に時間かメ�
 inline constexpr const char* kWarnPageSuffix = " ページ";
 inline constexpr const char* kWarnNoCutFound = "警告: 分割サイズ以内に切り分けられないため、そのまま保存します: ";
 
-// Every warning starts with this, so a front end can tell it from progress.
-inline constexpr const char* kWarningMark = "警告: ";
 // The contents page has no line "END": every page after it was read as
 // contents, and the bookmarks point past the document.
 inline constexpr const char* kWarnContentsEndMissing =

@@ -1,11 +1,11 @@
 #include "platform/codepage.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstddef>
 #include <optional>
 #include <string>
 
+#include "platform/decimal.h"
 #include "platform/error.h"
 
 #ifdef _WIN32
@@ -171,12 +171,6 @@ bool IsUtf8Character(const std::string& character) {
     if ((static_cast<unsigned char>(character[i]) & 0xC0) != 0x80) return false;
   }
   return true;
-}
-
-std::string Decimal(std::size_t value) {
-  char buffer[24];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
 }
 
 }  // namespace

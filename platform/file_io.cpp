@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/decimal.h"
 #include "platform/error.h"
 
 #ifdef _WIN32
@@ -86,12 +87,6 @@ bool ProcessIsRunning(unsigned long pid) {
   // EPERM: the process exists but belongs to someone else.
   return kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
 #endif
-}
-
-std::string Decimal(unsigned long value) {
-  char digits[24];
-  const auto result = std::to_chars(digits, digits + sizeof digits, value);
-  return std::string(digits, result.ptr);
 }
 
 std::string RandomLetters() {

@@ -7,6 +7,7 @@
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/error.h"
 #include "tests/support/small_disk.h"
@@ -134,15 +135,31 @@ TEST(WriteAtomicallyTest, WriteRefusedPartWayIsReportedAndLeavesNoFile) {
 }
 
 TEST(WriteAtomicallyTest, UnwritableFolderNamesTheFileAndTheReason) {
-  if (geteuid() == 0) GTEST_SKIP() << "root writes into any folder";
   TempFolder temp;
-  fs::permissions(temp.path(), fs::perms::owner_write, fs::perm_options::remove);
-  try {
-    WriteAtomically(temp / "x.txt", "x");
-    ADD_FAILURE() << "wrote into a read-only folder";
-  } catch (const UserError& error) {
-    EXPECT_EQ(error.file(), temp / "x.txt");
-    EXPECT_EQ(error.reason(), "書き込む権限がありません");
+  struct Case {
+    const char* name;
+    fs::path file;
+    const char* reason;
+  };
+  // A regular file standing where the folder should be fails for root too.
+  WriteBytes(temp / "memo.txt", "not a folder");
+  std::vector<Case> cases = {{"folder is a file", temp / "memo.txt" / "x.txt", "保存先のフォルダーがありません"}};
+  // Root writes into any folder, so a read-only one only stops other users.
+  if (geteuid() != 0) {
+    fs::create_directory(temp / "locked");
+    // Left empty, it goes with the temporary folder whatever its permissions.
+    fs::permissions(temp / "locked", fs::perms::owner_write, fs::perm_options::remove);
+    cases.push_back({"read-only folder", temp / "locked" / "x.txt", "書き込む権限がありません"});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    try {
+      WriteAtomically(c.file, "x");
+      ADD_FAILURE() << "wrote where no file can be";
+    } catch (const UserError& error) {
+      EXPECT_EQ(error.file(), c.file);
+      EXPECT_EQ(error.reason(), c.reason);
+    }
   }
 }
 #endif

@@ -10,6 +10,11 @@ class StatusSink {
  public:
   virtual ~StatusSink() = default;
   virtual void ShowStatus(const std::string& text) = 0;
+  // Something the user must not miss (a part left over the size limit, a
+  // page without thumbnail). It still goes by with the progress; a front end
+  // that keeps progress on one rewritten line gives it a line of its own.
+  // Without a place of their own, warnings show like any status text.
+  virtual void Warn(const std::string& text) { ShowStatus(text); }
   // A point where long work hands control back to the user interface without a
   // new text (the split loop does this once per plan entry).
   virtual void Yield() {}

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "platform/file_io.h"
+
 namespace vellumark::testsupport {
 
 namespace {
@@ -114,18 +116,16 @@ void FakeDocument::Save(const std::filesystem::path& path) {
                          engine_.remoteLinkWeight * root_.CountRemote();
   // The mark fits: every file is at least kSaveOverhead bytes.
   const std::string mark = kSaveMark + std::to_string(engine_.savesInOrder_.size()) + "\n";
-  const auto tmp = path.string() + ".part";
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) throw acrobat::PdfError(path, "保存できません");
-    out.write(mark.data(), static_cast<std::streamsize>(mark.size()));
-    std::string block(4096, '\0');
+  // Through the program's own atomic write, as the real engine saves: no
+  // partial file ever stands under the final name.
+  platform::WriteAtomically(path, [&](platform::FileSink& out) {
+    out.Write(mark);
+    const std::string block(4096, '\0');
     for (long long left = size - static_cast<long long>(mark.size()); left > 0;
          left -= static_cast<long long>(block.size())) {
-      out.write(block.data(), static_cast<std::streamsize>(std::min<long long>(left, 4096)));
+      out.Write(block.data(), static_cast<std::size_t>(std::min<long long>(left, 4096)));
     }
-  }
-  std::filesystem::rename(tmp, path);
+  });
   engine_.saved_[path] = Snapshot();
   engine_.savesInOrder_.push_back(Snapshot());
   ++engine_.saveCount_;
@@ -156,10 +156,7 @@ SavedDocument FakeDocument::Snapshot() const {
   SavedDocument s;
   s.pages = pages_;
   s.bookmarks = root_.Snapshot().children;
-  s.pageMode = pageMode_;
-  s.openPage = openPage_;
-  s.openZoom = openZoom_;
-  s.openViewMode = openViewMode_;
+  s.openingView = openingView_;
   s.info = info_;
   return s;
 }

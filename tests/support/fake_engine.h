@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,7 @@ struct BookmarkNode {
 struct SavedDocument {
   std::vector<FakePage> pages;
   std::vector<BookmarkNode> bookmarks;
-  int pageMode = 0;
-  int openPage = -1, openZoom = 0, openViewMode = 0;
+  std::optional<acrobat::OpeningView> openingView;  // none set: the file's own
   acrobat::DocumentInfo info;
   std::vector<std::string> labels() const;
 };
@@ -89,10 +89,7 @@ class FakeDocument final : public acrobat::Document {
   void DeletePages(int first, int last) override;
   void MovePage(int moveAfter, int pageToMove) override;
   void Save(const std::filesystem::path& path) override;
-  void SetPageMode(int mode) override { pageMode_ = mode; }
-  void SetOpenInfo(int page, int zoom, int viewMode) override {
-    openPage_ = page; openZoom_ = zoom; openViewMode_ = viewMode;
-  }
+  void SetOpeningView(const acrobat::OpeningView& view) override { openingView_ = view; }
   void DeleteThumbs(int first, int last) override;
   std::vector<acrobat::SkippedThumbnail> CreateThumbs(int first, int last, const PagesDone& pagesDone = {}) override;
   acrobat::Bookmark& BookmarkRoot() override { return root_; }
@@ -113,7 +110,7 @@ class FakeDocument final : public acrobat::Document {
   std::vector<FakePage> pages_;
   acrobat::DocumentInfo info_;
   FakeBookmark root_{"", "", 0};
-  int pageMode_ = 0, openPage_ = -1, openZoom_ = 0, openViewMode_ = 0;
+  std::optional<acrobat::OpeningView> openingView_;
   bool closed_ = false;
 };
 
@@ -122,15 +119,10 @@ class FakeView final : public acrobat::View {
   FakeView(FakeEngine& engine, std::vector<FakePage> pages, acrobat::DocumentInfo info = {})
       : doc_(engine, std::move(pages), std::move(info)) {}
   acrobat::Document& GetPDDoc() override { return doc_; }
-  void SetViewMode(int mode) override { viewMode_ = mode; }
-  void ZoomTo(int zoomType, int scale) override { zoomType_ = zoomType; zoomScale_ = scale; }
-  void Close(bool) override { closed_ = true; }
-  int viewMode() const { return viewMode_; }
-  int zoomScale() const { return zoomScale_; }
+  void Close() override { closed_ = true; }
 
  private:
   FakeDocument doc_;
-  int viewMode_ = 0, zoomType_ = -1, zoomScale_ = 0;
   bool closed_ = false;
 };
 
