@@ -1,8 +1,9 @@
 #include "bookmarks/heading_list.h"
 
 #include <algorithm>
-#include <charconv>
 #include <utility>
+
+#include "platform/decimal.h"
 
 namespace vellumark::bookmarks {
 
@@ -15,9 +16,7 @@ std::string EntryText(const Heading& heading) {
   std::string entry(static_cast<std::size_t>(std::max(heading.level, 0)), '\t');
   entry += heading.title;
   entry += '\t';
-  char digits[24];
-  const auto end = std::to_chars(digits, digits + sizeof digits, heading.page).ptr;
-  entry.append(digits, end);
+  entry += platform::Decimal(heading.page);
   return entry;
 }
 

@@ -1,8 +1,14 @@
 #pragma once
-// One conversion: a job (parent and children) in, the converted file or part files out in
-// "変換済み" beside the parent. Holds the job state of the conversion in
-// progress; the front ends give it the options and a status sink and read
-// back the heading list.
+// One conversion: a job (parent and children) in, the converted file or part
+// files out in "変換済み" beside the parent. The front ends give it typed
+// options (made from the settings record in settings/conversion_options.h)
+// and a status sink, and read back the heading list and the warnings.
+//
+// To follow one conversion from job to files, read four headers in order:
+// joblist/job_line.h (the Job), this one (the options and ConvertJob),
+// pipeline/job_steps.h (the steps of a job, from assembly to the save) and
+// pipeline/part_writer.h (the part files of a split job). Every PDF
+// operation goes through the engine boundary in acrobat/engine.h.
 #include <cstdint>
 #include <filesystem>
 #include <functional>

@@ -1,7 +1,6 @@
 #include "settings/conversion_options.h"
 
-#include <charconv>
-
+#include "platform/decimal.h"
 #include "platform/narrow.h"
 
 namespace vellumark::settings {
@@ -13,9 +12,7 @@ std::string DelimiterAsLoaded(const std::string& text1) {
 }
 
 std::string SizeTextOf(const SettingsRecord& settings) {
-  char digits[8];
-  const auto end = std::to_chars(digits, digits + sizeof digits, settings.Text2).ptr;
-  return std::string(digits, end);
+  return platform::Decimal(settings.Text2);
 }
 
 pipeline::ConversionOptions OptionsFromSettings(const SettingsRecord& settings, const std::string& sizeText) {
