@@ -100,7 +100,9 @@ fs::path WriteWithInfo(const fs::path& file, const std::optional<std::map<std::s
     for (const auto& [key, value] : *entries) info.replaceKey(key, value);
     pdf.getTrailer().replaceKey("/Info", pdf.makeIndirectObject(info));
   }
-  QPDFWriter writer(pdf, file.string().c_str());
+  // QPDFWriter keeps the name it is given, not a copy: it must outlive the write.
+  const std::string outputName = file.string();
+  QPDFWriter writer(pdf, outputName.c_str());
   writer.write();
   return file;
 }

@@ -127,7 +127,9 @@ class JobWriter {
   }
 
   void Write(const std::filesystem::path& path) {
-    QPDFWriter w(*pdf_, path.string().c_str());
+    // QPDFWriter keeps the name it is given, not a copy: it must outlive the write.
+    const std::string outputName = path.string();
+    QPDFWriter w(*pdf_, outputName.c_str());
     w.setStaticID(true);
     w.setCompressStreams(true);  // text compresses; the noise images do not
     w.write();

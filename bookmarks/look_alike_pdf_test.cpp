@@ -81,7 +81,9 @@ void WritePdf(const std::filesystem::path& file, const std::vector<std::vector<s
     page.replaceKey("/Contents", QPDFObjectHandle::newStream(&pdf, content));
     helper.addPage(QPDFPageObjectHelper(page), false);
   }
-  QPDFWriter writer(pdf, file.string().c_str());
+  // QPDFWriter keeps the name it is given, not a copy: it must outlive the write.
+  const std::string outputName = file.string();
+  QPDFWriter writer(pdf, outputName.c_str());
   writer.write();
 }
 

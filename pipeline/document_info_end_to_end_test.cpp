@@ -41,7 +41,9 @@ void SetParentInfo(const fs::path& file, const std::string& title) {
   info.replaceKey("/CreationDate", QPDFObjectHandle::newString("D:20190401090000+09'00'"));
   pdf.getTrailer().replaceKey("/Info", pdf.makeIndirectObject(info));
   const fs::path rewritten = file.string() + ".new";
-  QPDFWriter writer(pdf, rewritten.string().c_str());
+  // QPDFWriter keeps the name it is given, not a copy: it must outlive the write.
+  const std::string outputName = rewritten.string();
+  QPDFWriter writer(pdf, outputName.c_str());
   writer.write();
   fs::rename(rewritten, file);
 }

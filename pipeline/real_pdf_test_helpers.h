@@ -96,7 +96,9 @@ inline void WriteNoiseReport(const std::filesystem::path& path, const std::vecto
     }));
     pages.addPage(QPDFPageObjectHelper(page), false);
   }
-  QPDFWriter writer(pdf, path.string().c_str());
+  // QPDFWriter keeps the name it is given, not a copy: it must outlive the write.
+  const std::string outputName = path.string();
+  QPDFWriter writer(pdf, outputName.c_str());
   writer.setStaticID(true);
   writer.write();
 }

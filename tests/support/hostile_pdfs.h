@@ -106,7 +106,9 @@ class CraftedPdf {
   // Every stream is written exactly as stored: the bombs stay small and
   // are never inflated while the file is written.
   void Write(const std::filesystem::path& file) {
-    QPDFWriter writer(pdf_, file.string().c_str());
+    // QPDFWriter keeps the name it is given, not a copy: it must outlive the write.
+    const std::string outputName = file.string();
+    QPDFWriter writer(pdf_, outputName.c_str());
     writer.setCompressStreams(false);
     writer.setDecodeLevel(qpdf_dl_none);
     writer.write();
