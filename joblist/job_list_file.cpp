@@ -98,16 +98,17 @@ std::vector<std::string> LoadJobListFile(const std::filesystem::path& path) {
         throw platform::UserError(path, LineNumber(i) + " 行目: UTF-8 の文字として読めないバイトがあります");
       }
       lines.push_back(std::move(raw[i]));
-      continue;
+    } else {
+      try {
+        lines.push_back(platform::Cp932ToUtf8(raw[i]));
+      } catch (const platform::UserError& error) {
+        throw platform::UserError(path, LineNumber(i) + " 行目: " + error.reason());
+      }
     }
-    try {
-      lines.push_back(platform::Cp932ToUtf8(raw[i]));
-    } catch (const platform::UserError& error) {
-      throw platform::UserError(path, LineNumber(i) + " 行目: " + error.reason());
-    }
-    // A TAB separates the files of a line, so every field must be a PDF
-    // name: a field that is not is what is left of a name that held a TAB
-    // itself, and converting the pieces would convert the wrong files.
+    // Whatever the encoding: a TAB separates the files of a line, so every
+    // field must be a PDF name: a field that is not is what is left of a name
+    // that held a TAB itself, and converting the pieces would convert the
+    // wrong files.
     const std::string& line = lines.back();
     if (line.find('\t') == std::string::npos) continue;
     const Job job = SplitJobLine(line);

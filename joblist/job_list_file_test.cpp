@@ -91,6 +91,9 @@ TEST_F(JobListFileTest, FailedLoadNamesTheFileAndKeepsTheList) {
       {"a name with a TAB on line 2", [this] { WriteBytes(file_, "A.pdf\r\nC:\\a\tb.pdf\r\n"); },
        "2 行目: 「C:\\a」"},
       {"an empty child after a TAB", [this] { WriteBytes(file_, "A.pdf\t\r\n"); }, "1 行目: 「」"},
+      // The UTF-8 form of a list answers to the same rule (found by fuzzing).
+      {"a name with a TAB in a UTF-8 list",
+       [this] { WriteBytes(file_, "\xEF\xBB\xBF" "A.pdf\r\ncafé\tb.pdf\r\n"); }, "2 行目: 「café」"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
