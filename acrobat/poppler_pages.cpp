@@ -317,9 +317,13 @@ void EnsurePopplerReadable(LoadedFile& file) {
     PopplerDocument doc = LoadPoppler(file.PopplerBytes());
     return doc && doc->pages() == pageCount;
   };
-  if (readsAllPages()) return;
+  // A file QPDF had to repair (a broken cross-reference table, a wrong
+  // stream length) may come out of poppler's own repair as other objects:
+  // the budgets measured QPDF's reading, so poppler must draw that one.
+  if (!file.qpdf().anyWarnings() && readsAllPages()) return;
   // poppler gave up on a file QPDF could repair, or counts its pages
-  // otherwise: let it read QPDF's rewrite, whose page tree is QPDF's.
+  // otherwise, or the file needed repair: let it read QPDF's rewrite, whose
+  // objects and page tree are QPDF's.
   file.UsePopplerRepair();
   if (!readsAllPages()) throw PdfError(file.path(), kDamaged);
 }
