@@ -8,8 +8,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
+#include <string_view>
+
+#include "platform/error.h"
+#include "platform/file_io.h"
 
 namespace vellumark::fuzz {
 
@@ -32,12 +35,13 @@ class FuzzInputFile {
   FuzzInputFile& operator=(const FuzzInputFile&) = delete;
 
   const std::filesystem::path& Write(const std::uint8_t* data, std::size_t size) {
-    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    out.close();
     // A scratch file that could not be written would make every input look
     // like a missing file and the run look clean: stop instead.
-    if (!out) std::abort();
+    try {
+      vellumark::platform::WriteAtomically(path_, std::string_view(reinterpret_cast<const char*>(data), size));
+    } catch (const vellumark::platform::UserError&) {
+      std::abort();
+    }
     return path_;
   }
 

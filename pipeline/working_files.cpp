@@ -1,12 +1,12 @@
 #include "pipeline/working_files.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/folders.h"
 
@@ -22,14 +22,16 @@ bool CanCreateFileIn(const fs::path& folder) {
   if (folder.empty()) return false;
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) return false;
+  // Probed with the writer every list and settings file goes through, so
+  // the answer is about exactly what those writes will need.
   const fs::path probe = folder / ".vellumark-write-probe";
-  bool created = false;
-  {
-    std::ofstream out(probe, std::ios::binary | std::ios::trunc);
-    created = out.good();
+  try {
+    platform::WriteAtomically(probe, std::string_view());
+  } catch (const platform::UserError&) {
+    return false;
   }
   fs::remove(probe, ec);
-  return created;
+  return true;
 }
 
 fs::path UserConfigFolder() {
