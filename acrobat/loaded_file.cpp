@@ -75,19 +75,15 @@ std::shared_ptr<LoadedFile> LoadedFile::Load(const std::filesystem::path& path) 
   file->bytes_ = std::move(bytes);
   file->qpdf_ = std::make_shared<QPDF>();
   file->qpdf_->setSuppressWarnings(true);
-  try {
-    file->qpdf_->processMemoryFile(DescriptionOf(path).c_str(), file->bytes_->data(), file->bytes_->size());
-    file->ReadStructure();
-  } catch (const QPDFExc& e) {
-    if (e.getErrorCode() == qpdf_e_password) throw PdfError(path, kNeedsPassword);
-    throw PdfError(path, kDamaged);
-  } catch (const PdfError&) {
-    throw;
-  } catch (const std::bad_alloc&) {
-    throw PdfError(path, kTooComplex);
-  } catch (const std::exception&) {
-    throw PdfError(path, kDamaged);
-  }
+  NamingLibraryFailures(path, [&] {
+    try {
+      file->qpdf_->processMemoryFile(DescriptionOf(path).c_str(), file->bytes_->data(), file->bytes_->size());
+      file->ReadStructure();
+    } catch (const QPDFExc& e) {
+      if (e.getErrorCode() == qpdf_e_password) throw PdfError(path, kNeedsPassword);
+      throw;
+    }
+  });
   return file;
 }
 

@@ -7,14 +7,18 @@
 #include <qpdf/QPDFObjectHandle.hh>
 
 #include <cstddef>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "acrobat/engine_messages.h"
 
 #include "acrobat/engine.h"
 
@@ -255,6 +259,22 @@ std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector
 
 // The path as the UTF-8 text QPDF takes for file names.
 std::string Utf8Path(const std::filesystem::path& path);
+
+// Runs `work`, turning a failure of a library underneath into the PdfError
+// a user reads about `path`: out of memory as too complex (a hostile file,
+// never a bare std::bad_alloc), anything else as damaged.
+template <typename Work>
+void NamingLibraryFailures(const std::filesystem::path& path, Work&& work) {
+  try {
+    work();
+  } catch (const PdfError&) {
+    throw;
+  } catch (const std::bad_alloc&) {
+    throw PdfError(path, kTooComplex);
+  } catch (const std::exception&) {
+    throw PdfError(path, kDamaged);
+  }
+}
 
 // Writes `pdf` to `path` through the program's atomic file writer, so no
 // partly written file ever stands under the final name and a failed write

@@ -15,18 +15,10 @@ class RealEngine final : public Engine {
  public:
   std::unique_ptr<View> Open(const std::filesystem::path& path) override {
     auto file = detail::LoadedFile::Load(path);
-    try {
-      // Checked now, while the file's structure is still as read: should
-      // poppler need QPDF's repaired rewrite, that rewrite must show the
-      // file's own pages, not what a document later made of them.
-      detail::EnsurePopplerReadable(*file);
-    } catch (const PdfError&) {
-      throw;
-    } catch (const std::bad_alloc&) {
-      throw PdfError(path, kTooComplex);
-    } catch (const std::exception&) {
-      throw PdfError(path, kDamaged);
-    }
+    // Checked now, while the file's structure is still as read: should
+    // poppler need QPDF's repaired rewrite, that rewrite must show the
+    // file's own pages, not what a document later made of them.
+    detail::NamingLibraryFailures(path, [&] { detail::EnsurePopplerReadable(*file); });
     return std::make_unique<detail::RealView>(std::move(file));
   }
 };
