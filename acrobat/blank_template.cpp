@@ -3,8 +3,6 @@
 // imitates (replaced in every output).
 #include "acrobat/blank_template.h"
 
-#include <qpdf/Pl_Buffer.hh>
-#include <qpdf/Pl_Flate.hh>
 #include <qpdf/QPDF.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFWriter.hh>
@@ -12,6 +10,7 @@
 #include <string>
 #include <system_error>
 
+#include "acrobat/document_info.h"
 #include "acrobat/engine.h"
 #include "acrobat/engine_messages.h"
 #include "acrobat/qpdf_document.h"
@@ -22,13 +21,18 @@ namespace {
 
 using OH = QPDFObjectHandle;
 
-// The base file's own document information; outputs carry their parent's.
-constexpr const char* kCreator = "Microsoft Excel - Book1";
-constexpr const char* kTitle = "Book1";
-constexpr const char* kAuthor = "------";
-constexpr const char* kProducer = "Acrobat PDFWriter 5.0 Windows NT";
-constexpr const char* kCreationDate = "D:20040101000000Z";
-constexpr const char* kModDate = "D:20040101000000+09'00'";
+// The base file's own document information, in /Info and in XMP for
+// readers that look there first; outputs carry their parent's.
+DocumentInfo BaseFileInformation() {
+  DocumentInfo info;
+  info.title = "Book1";
+  info.author = "------";
+  info.creator = "Microsoft Excel - Book1";
+  info.producer = "Acrobat PDFWriter 5.0 Windows NT";
+  info.creationDate = LocalDateTime{2004, 1, 1, 0, 0, 0, 0};
+  info.modDate = LocalDateTime{2004, 1, 1, 0, 0, 0, 9 * 60};
+  return info;
+}
 
 // "ＭＳＰゴシック" in Shift-JIS: the font name as Japanese Windows writes it.
 constexpr const char* kFontName = "/\x82\x6C\x82\x72\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E";
@@ -36,27 +40,6 @@ constexpr const char* kFontName = "/\x82\x6C\x82\x72\x82\x6F\x83\x53\x83\x56\x83
 // One ideographic space (Shift-JIS 81 40) in black: the page shows nothing,
 // yet carries the font, as the page of a blank spreadsheet printed to PDF.
 constexpr const char* kPageContent = "BT\n/F0 11.25 Tf\n0 0 0 rg\n59.25 759 Td\n<8140> Tj\nET\n";
-
-// The same values in XMP, for readers that look there first.
-constexpr const char* kXmp =
-    "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
-    "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
-    " <rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
-    "  <rdf:Description rdf:about=\"\"\n"
-    "    xmlns:dc=\"http://purl.org/dc/elements/1.1/\"\n"
-    "    xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\"\n"
-    "    xmlns:pdf=\"http://ns.adobe.com/pdf/1.3/\">\n"
-    "   <dc:format>application/pdf</dc:format>\n"
-    "   <dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">Book1</rdf:li></rdf:Alt></dc:title>\n"
-    "   <dc:creator><rdf:Seq><rdf:li>------</rdf:li></rdf:Seq></dc:creator>\n"
-    "   <xmp:CreatorTool>Microsoft Excel - Book1</xmp:CreatorTool>\n"
-    "   <xmp:CreateDate>2004-01-01T00:00:00Z</xmp:CreateDate>\n"
-    "   <xmp:ModifyDate>2004-01-01T00:00:00+09:00</xmp:ModifyDate>\n"
-    "   <pdf:Producer>Acrobat PDFWriter 5.0 Windows NT</pdf:Producer>\n"
-    "  </rdf:Description>\n"
-    " </rdf:RDF>\n"
-    "</x:xmpmeta>\n"
-    "<?xpacket end=\"w\"?>";
 
 OH Integers(std::initializer_list<long long> values) {
   std::vector<OH> items;
@@ -70,23 +53,15 @@ OH Dict(std::initializer_list<std::pair<const char*, OH>> entries) {
   return dict;
 }
 
-std::string Deflate(const std::string& raw) {
-  Pl_Buffer out("template");
-  Pl_Flate deflate("template", &out, Pl_Flate::a_deflate);
-  deflate.write(reinterpret_cast<const unsigned char*>(raw.data()), raw.size());
-  deflate.finish();
-  auto buffer = out.getBufferSharedPointer();
-  return std::string(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());
-}
-
 void BuildTemplate(QPDF& pdf) {
   pdf.emptyPDF();
-  auto info = pdf.makeIndirectObject(Dict({{"/Creator", OH::newString(kCreator)},
-                                           {"/Title", OH::newString(kTitle)},
-                                           {"/Author", OH::newString(kAuthor)},
-                                           {"/Producer", OH::newString(kProducer)},
-                                           {"/CreationDate", OH::newString(kCreationDate)},
-                                           {"/ModDate", OH::newString(kModDate)}}));
+  const DocumentInfo base = BaseFileInformation();
+  auto info = pdf.makeIndirectObject(Dict({{"/Creator", OH::newString(base.creator)},
+                                           {"/Title", OH::newString(base.title)},
+                                           {"/Author", OH::newString(base.author)},
+                                           {"/Producer", OH::newString(base.producer)},
+                                           {"/CreationDate", OH::newString(PdfDateText(*base.creationDate))},
+                                           {"/ModDate", OH::newString(PdfDateText(*base.modDate))}}));
   pdf.getTrailer().replaceKey("/Info", info);
 
   auto procSet = pdf.makeIndirectObject(OH::newArray({OH::newName("/PDF"), OH::newName("/Text")}));
@@ -129,7 +104,7 @@ void BuildTemplate(QPDF& pdf) {
                                            {"/DescendantFonts", OH::newArray({descendant})}}));
 
   auto content = OH::newStream(&pdf);
-  content.replaceStreamData(Deflate(kPageContent), OH::newName("/FlateDecode"), OH::newNull());
+  content.replaceStreamData(detail::Deflate(kPageContent), OH::newName("/FlateDecode"), OH::newNull());
 
   auto pages = pdf.getRoot().getKey("/Pages");
   auto page = pdf.makeIndirectObject(
@@ -148,7 +123,7 @@ void BuildTemplate(QPDF& pdf) {
   auto openAction = pdf.makeIndirectObject(
       Dict({{"/S", OH::newName("/GoTo")},
             {"/D", OH::newArray({page, OH::newName("/XYZ"), OH::newNull(), OH::newNull(), OH::newInteger(1)})}}));
-  auto metadata = OH::newStream(&pdf, std::string(kXmp));
+  auto metadata = OH::newStream(&pdf, XmpPacket(base));
   metadata.getDict().replaceKey("/Type", OH::newName("/Metadata"));
   metadata.getDict().replaceKey("/Subtype", OH::newName("/XML"));
   auto catalog = pdf.getRoot();

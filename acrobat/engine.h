@@ -65,6 +65,15 @@ struct OpeningView {
   bool bookmarksPane = true;
 };
 
+// The index a page moved by Document::MovePage ends up at, among the
+// `pageCount` pages of the document: `moveAfter` names a page index before
+// the move, so the slot behind it shifts down by one when the moved page
+// came from in front of it.
+inline int MovedPageIndex(int moveAfter, int pageToMove, int pageCount) {
+  const int insertAt = moveAfter >= pageToMove ? moveAfter : moveAfter + 1;
+  return insertAt < 0 ? 0 : (insertAt > pageCount - 1 ? pageCount - 1 : insertAt);
+}
+
 class Document : public PageTextSource {
  public:
   // Copies `count` pages of `source` starting at `firstSourcePage` behind

@@ -14,8 +14,6 @@
 #include <Stream.h>
 #include <splash/SplashBitmap.h>
 #endif
-#include <qpdf/Pl_Buffer.hh>
-#include <qpdf/Pl_Flate.hh>
 
 #include <algorithm>
 #include <atomic>
@@ -195,15 +193,6 @@ std::string PageText(poppler::page& page) {
     text.push_back(c == '\n' ? '\r' : c);  // the line end the readers split at
   }
   return text;
-}
-
-std::string Deflate(const std::string& raw) {
-  Pl_Buffer out("thumbnail");
-  Pl_Flate deflate("thumbnail", &out, Pl_Flate::a_deflate);
-  deflate.write(reinterpret_cast<const unsigned char*>(raw.data()), raw.size());
-  deflate.finish();
-  auto buffer = out.getBufferSharedPointer();
-  return std::string(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());
 }
 
 // RGB rows of `width` pixels, `stride` bytes apart, packed and compressed.

@@ -287,4 +287,7 @@ void WriteAtomically(QPDF& pdf, const std::filesystem::path& path,
 // reader takes for any title.
 QPDFObjectHandle MakeTextString(const std::string& utf8);
 
+// `raw` compressed as /FlateDecode stream data.
+std::string Deflate(const std::string& raw);
+
 }  // namespace vellumark::acrobat::detail

@@ -2,6 +2,8 @@
 // are held in a list of their own and written into the page tree at save
 // time, together with the outline and the opening state.
 #include <qpdf/Pipeline.hh>
+#include <qpdf/Pl_Buffer.hh>
+#include <qpdf/Pl_Flate.hh>
 #include <qpdf/QPDFWriter.hh>
 #include <qpdf/QUtil.hh>
 
@@ -50,6 +52,15 @@ QPDFObjectHandle MakeTextString(const std::string& utf8) {
   std::string utf16 = QUtil::utf8_to_utf16(utf8);
   if (utf16.size() < 2 || utf16[0] != '\xFE' || utf16[1] != '\xFF') utf16.insert(0, "\xFE\xFF");
   return QPDFObjectHandle::newString(utf16);
+}
+
+std::string Deflate(const std::string& raw) {
+  Pl_Buffer out("deflated");
+  Pl_Flate deflate("deflate", &out, Pl_Flate::a_deflate);
+  deflate.write(reinterpret_cast<const unsigned char*>(raw.data()), raw.size());
+  deflate.finish();
+  auto buffer = out.getBufferSharedPointer();
+  return std::string(reinterpret_cast<const char*>(buffer->getBuffer()), buffer->getSize());
 }
 
 RealDocument::RealDocument(std::shared_ptr<LoadedFile> file)
@@ -169,13 +180,9 @@ void RealDocument::MovePage(int moveAfter, int pageToMove) {
   CheckOpen();
   CheckRange(pageToMove, pageToMove);
   if (moveAfter < -1 || moveAfter >= GetNumPages()) throw PdfError(file_->path(), kBadPageRange);
+  const int insertAt = MovedPageIndex(moveAfter, pageToMove, GetNumPages());
   PageEntry entry = pages_[static_cast<std::size_t>(pageToMove)];
   pages_.erase(pages_.begin() + pageToMove);
-  // `moveAfter` names a page index of the document before the move: behind
-  // the page that was there, which shifted down by one if it came later.
-  int insertAt = moveAfter + 1;
-  if (moveAfter >= pageToMove) insertAt -= 1;
-  insertAt = std::clamp(insertAt, 0, GetNumPages());
   pages_.insert(pages_.begin() + insertAt, entry);
 }
 

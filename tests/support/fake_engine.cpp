@@ -90,12 +90,9 @@ void FakeDocument::DeletePages(int first, int last) {
 
 void FakeDocument::MovePage(int moveAfter, int pageToMove) {
   CheckRange(pageToMove, pageToMove, GetNumPages(), "MovePage");
+  const int insertAt = acrobat::MovedPageIndex(moveAfter, pageToMove, GetNumPages());
   FakePage page = pages_[static_cast<std::size_t>(pageToMove)];
   pages_.erase(pages_.begin() + pageToMove);
-  // moveAfter names a page index of the document before the move.
-  int insertAt = moveAfter + 1;
-  if (moveAfter >= pageToMove) insertAt -= 1;
-  insertAt = std::clamp(insertAt, 0, GetNumPages());
   pages_.insert(pages_.begin() + insertAt, page);
 }
 
