@@ -1,6 +1,7 @@
 #include "cli/run_cli.h"
 
 #include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -89,10 +90,8 @@ class Runner {
  private:
   int Convert() {
     pipeline::Conversion conversion(*engine_, files_, status_);
-    const joblist::Job job = JobFromFiles(request_.files);
-    currentJob_ = job;
-    conversion.ConvertJob(job, request_.options);
-    currentJob_.reset();
+    const joblist::Job job =
+        OnNamedJob([&](const joblist::Job& named) { conversion.ConvertJob(named, request_.options); });
     pipeline::BatchResult result;
     pipeline::AddConvertedJob(result, job, conversion.warnings());
     PrintSummary(result);
@@ -118,10 +117,7 @@ class Runner {
 
   int Headings() {
     pipeline::Conversion conversion(*engine_, files_, status_);
-    const joblist::Job job = JobFromFiles(request_.files);
-    currentJob_ = job;
-    conversion.RecogniseHeadings(job, request_.options);
-    currentJob_.reset();
+    OnNamedJob([&](const joblist::Job& named) { conversion.RecogniseHeadings(named, request_.options); });
     if (request_.contentsList) {
       const std::optional<std::string> text = exporting::BuildContentsListText(conversion.headings());
       if (!text) return Fail(kContentsListError);
@@ -131,6 +127,16 @@ class Runner {
     }
     out_.flush();
     return kExitSuccess;
+  }
+
+  // Runs `step` on the job the command line names, remembered meanwhile so
+  // that a failure caught at the top names it.
+  joblist::Job OnNamedJob(const std::function<void(const joblist::Job&)>& step) {
+    currentJob_ = JobFromFiles(request_.files);
+    step(*currentJob_);
+    joblist::Job job = std::move(*currentJob_);
+    currentJob_.reset();
+    return job;
   }
 
   // The closing words the window shows in its message box at the end of a

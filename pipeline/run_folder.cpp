@@ -9,13 +9,8 @@
 
 #include "pipeline/working_files.h"
 #include "platform/error.h"
+#include "platform/file_io.h"
 #include "platform/folders.h"
-
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace vellumark::pipeline {
 
@@ -27,14 +22,6 @@ constexpr char kCannotMakeRunFolder[] = "作業フォルダーを作成できま
 // A base folder holds one folder per running copy of the program; the bound
 // only guards against a base that is not what it should be.
 constexpr int kMaxBaseEntries = 10000;
-
-long ProcessId() {
-#ifdef _WIN32
-  return static_cast<long>(_getpid());
-#else
-  return static_cast<long>(getpid());
-#endif
-}
 
 bool StartsWith(const std::string& name, const std::string& prefix) {
   return name.size() > prefix.size() && name.compare(0, prefix.size(), prefix) == 0;
@@ -105,7 +92,7 @@ RunFolder::RunFolder(const fs::path& base) {
   constexpr int kAttempts = 16;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     const fs::path candidate =
-        base / (kRunFolderPrefix + std::to_string(ProcessId()) + "-" + std::to_string(random()));
+        base / (kRunFolderPrefix + std::to_string(platform::ProcessId()) + "-" + std::to_string(random()));
     if (!fs::create_directory(candidate, ec)) continue;  // taken, or base unusable
     std::error_code lockError;
     std::optional<platform::FileLock> lock = platform::FileLock::TryTake(candidate / kRunLockName, true, lockError);

@@ -24,13 +24,15 @@ namespace {
 
 constexpr UINT kCp932 = 932;
 
-std::optional<std::wstring> Utf8ToWide(const std::string& utf8) {
-  if (utf8.empty()) return std::wstring();
-  const int length =
-      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+// `bytes` in code page `codePage` as UTF-16; nullopt when any byte sequence
+// is invalid there.
+std::optional<std::wstring> ToWide(UINT codePage, const std::string& bytes) {
+  if (bytes.empty()) return std::wstring();
+  const int size = static_cast<int>(bytes.size());
+  const int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
   if (length <= 0) return std::nullopt;
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+  MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), length);
   return wide;
 }
 
@@ -49,7 +51,7 @@ std::string WideToUtf8(const std::wstring& wide) {
 // Windows from quietly writing "?" or a look-alike character.
 std::optional<std::string> EncodeRaw(const std::string& utf8) {
   if (utf8.empty()) return std::string();
-  const std::optional<std::wstring> wide = Utf8ToWide(utf8);
+  const std::optional<std::wstring> wide = ToWide(CP_UTF8, utf8);
   if (!wide) return std::nullopt;
   BOOL usedDefault = FALSE;
   const int length = WideCharToMultiByte(kCp932, WC_NO_BEST_FIT_CHARS, wide->data(), static_cast<int>(wide->size()),
@@ -63,13 +65,9 @@ std::optional<std::string> EncodeRaw(const std::string& utf8) {
 }
 
 std::optional<std::string> DecodeRaw(const std::string& cp932) {
-  if (cp932.empty()) return std::string();
-  const int length =
-      MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, cp932.data(), static_cast<int>(cp932.size()), nullptr, 0);
-  if (length <= 0) return std::nullopt;
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, cp932.data(), static_cast<int>(cp932.size()), wide.data(), length);
-  return WideToUtf8(wide);
+  const std::optional<std::wstring> wide = ToWide(kCp932, cp932);
+  if (!wide) return std::nullopt;
+  return WideToUtf8(*wide);
 }
 
 #else  // glibc iconv

@@ -66,14 +66,6 @@ constexpr int kMaxNameAttempts = 32;
 // Bound on the entries a clean-up looks at in one folder.
 constexpr int kMaxFolderEntries = 100000;
 
-unsigned long ProcessId() {
-#ifdef _WIN32
-  return GetCurrentProcessId();
-#else
-  return static_cast<unsigned long>(getpid());
-#endif
-}
-
 bool ProcessIsRunning(unsigned long pid) {
 #ifdef _WIN32
   HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
@@ -305,6 +297,14 @@ unsigned long TemporaryNameProcess(std::string_view name) {
 }
 
 }  // namespace
+
+unsigned long ProcessId() {
+#ifdef _WIN32
+  return GetCurrentProcessId();
+#else
+  return static_cast<unsigned long>(getpid());
+#endif
+}
 
 std::string WriteFailureReason(int errorNumber) {
   switch (errorNumber) {

@@ -54,4 +54,8 @@ int RemoveLeftOverTemporaries(const std::filesystem::path& folder);
 // number, e.g. "ディスクの空き容量が足りません" for a full disk.
 std::string WriteFailureReason(int errorNumber);
 
+// This process's id, as temporary and working folder names carry it so that
+// a later run can tell a dead run's leftovers from work in progress.
+unsigned long ProcessId();
+
 }  // namespace vellumark::platform

@@ -26,14 +26,9 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::ReadBytes;
 using testsupport::SmallDisk;
+using testsupport::FileNamesIn;
 using testsupport::TempFolder;
 using testsupport::WriteBytes;
-
-std::set<std::string> NamesIn(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
-  return names;
-}
 
 // Bytes that differ from position to position, so a lost block shows.
 std::string Pattern(std::size_t size) {
@@ -53,7 +48,7 @@ TEST(WriteAtomicallyTest, ReplacesTheFileEvenWhenItsNameIsAsLongAsAllowed) {
     WriteAtomically(file, Pattern(200 * 1024));
     EXPECT_EQ(ReadBytes(file), Pattern(200 * 1024));
     fs::remove(file);
-    EXPECT_TRUE(NamesIn(temp.path()).empty());
+    EXPECT_TRUE(FileNamesIn(temp.path()).empty());
   }
 }
 
@@ -68,15 +63,21 @@ TEST(WriteAtomicallyTest, AFailingProducerLeavesThePreviousFileAndNoTemporary) {
                                }),
                std::runtime_error);
   EXPECT_EQ(ReadBytes(file), "previous\r\n");
-  EXPECT_EQ(NamesIn(temp.path()), std::set<std::string>{"SaveList.txt"});
+  EXPECT_EQ(FileNamesIn(temp.path()), std::set<std::string>{"SaveList.txt"});
 }
+
+// A 1 MB tmpfs to fill up (root only; skipped elsewhere).
+class OnAFullDisk : public ::testing::Test {
+ protected:
+  void SetUp() override { VELLUMARK_REQUIRE_SMALL_DISK(disk); }
+
+  TempFolder temp;
+  SmallDisk disk{temp / "disk", "1m"};
+};
 
 // A producer that swallows a failed write and carries on (QPDF does so
 // around stream data) still gets no file.
-TEST(WriteAtomicallyTest, FullDiskFailsWithTheReasonAndKeepsTheEarlierFile) {
-  TempFolder temp;
-  SmallDisk disk(temp / "disk", "1m");
-  VELLUMARK_REQUIRE_SMALL_DISK(disk);
+TEST_F(OnAFullDisk, WriteAtomicallyFailsWithTheReasonAndKeepsTheEarlierFile) {
   const fs::path file = disk.path() / "報告書.pdf";
   WriteAtomically(file, Pattern(300 * 1024));
   disk.FillLeaving(100 * 1024);
@@ -104,7 +105,7 @@ TEST(WriteAtomicallyTest, FullDiskFailsWithTheReasonAndKeepsTheEarlierFile) {
       EXPECT_EQ(error.reason(), "ディスクの空き容量が足りません");
     }
     EXPECT_EQ(ReadBytes(file), Pattern(300 * 1024));
-    EXPECT_EQ(NamesIn(disk.path()), (std::set<std::string>{"filler", "報告書.pdf"}));
+    EXPECT_EQ(FileNamesIn(disk.path()), (std::set<std::string>{"filler", "報告書.pdf"}));
   }
 }
 
@@ -131,7 +132,7 @@ TEST(WriteAtomicallyTest, WriteRefusedPartWayIsReportedAndLeavesNoFile) {
   signal(SIGXFSZ, previousHandler);
   EXPECT_EQ(reason, "ファイルが大きすぎて書き込めません");
   EXPECT_EQ(ReadBytes(file), "old");
-  EXPECT_EQ(NamesIn(temp.path()), std::set<std::string>{"settings.dat"});
+  EXPECT_EQ(FileNamesIn(temp.path()), std::set<std::string>{"settings.dat"});
 }
 
 TEST(WriteAtomicallyTest, UnwritableFolderNamesTheFileAndTheReason) {
@@ -179,20 +180,17 @@ TEST(MoveFileAtomicallyTest, MovesWithinAndAcrossFileSystems) {
   MoveFileAtomically(disk.path() / "temp.pdf", target);
   EXPECT_EQ(ReadBytes(target), Pattern(200 * 1024));
   EXPECT_FALSE(fs::exists(disk.path() / "temp.pdf"));
-  EXPECT_EQ(NamesIn(target.parent_path()), std::set<std::string>{"報告書_001.PDF"});
+  EXPECT_EQ(FileNamesIn(target.parent_path()), std::set<std::string>{"報告書_001.PDF"});
 }
 
-TEST(MoveFileAtomicallyTest, CopyOntoAFullDiskKeepsTheTargetAsItWas) {
-  TempFolder temp;
-  SmallDisk disk(temp / "disk", "1m");
-  VELLUMARK_REQUIRE_SMALL_DISK(disk);
+TEST_F(OnAFullDisk, MoveFileAtomicallyKeepsTheTargetAsItWas) {
   const fs::path target = disk.path() / "報告書_002.PDF";
   WriteBytes(target, "earlier part");
   disk.FillLeaving(64 * 1024);
   WriteBytes(temp / "temp.pdf", Pattern(400 * 1024));
   EXPECT_THROW(MoveFileAtomically(temp / "temp.pdf", target), UserError);
   EXPECT_EQ(ReadBytes(target), "earlier part");
-  EXPECT_EQ(NamesIn(disk.path()), (std::set<std::string>{"filler", "報告書_002.PDF"}));
+  EXPECT_EQ(FileNamesIn(disk.path()), (std::set<std::string>{"filler", "報告書_002.PDF"}));
 }
 
 #ifndef _WIN32
@@ -220,7 +218,7 @@ TEST(RemoveLeftOverTemporariesTest, RemovesOnlyTemporariesOfDeadRuns) {
   EXPECT_EQ(RemoveLeftOverTemporaries(temp.path()), 3);
   std::set<std::string> expected = kept;
   expected.insert("sub");
-  EXPECT_EQ(NamesIn(temp.path()), expected);
+  EXPECT_EQ(FileNamesIn(temp.path()), expected);
   EXPECT_TRUE(fs::exists(temp / "sub" / (".vm-" + dead + "-a1B2c3.tmp")));
 }
 #endif

@@ -1,6 +1,7 @@
 #include "platform/folders.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -19,15 +20,17 @@ namespace vellumark::platform {
 
 namespace {
 
-#ifdef _WIN32
-constexpr char kSeparator = '\\';
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
-#else
-constexpr char kSeparator = '/';
-bool IsSeparator(char c) { return c == '/'; }
-#endif
+// '\\' on Windows, which takes '/' as well; '/' elsewhere.
+constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+bool IsSeparator(char c) { return c == kSeparator || c == '/'; }
 
 #ifdef _WIN32
+
+// The folder an environment variable names; empty when it is unset.
+std::filesystem::path FolderFromEnvironment(const wchar_t* name) {
+  const wchar_t* value = _wgetenv(name);
+  return value != nullptr ? std::filesystem::path(value) : std::filesystem::path();
+}
 
 std::string WideToUtf8(const wchar_t* wide) {
   const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
@@ -193,19 +196,16 @@ std::filesystem::path ProgramFolder() {
 
 std::filesystem::path UserHomeFolder() {
 #ifdef _WIN32
-  if (const wchar_t* profile = _wgetenv(L"USERPROFILE"); profile != nullptr && profile[0] != L'\0') return profile;
-  return {};
+  return FolderFromEnvironment(L"USERPROFILE");
 #else
   const std::string home = HomeFolder();
-  if (home.empty()) return {};
-  return PathFromUtf8(home);
+  return home.empty() ? std::filesystem::path() : PathFromUtf8(home);
 #endif
 }
 
 std::filesystem::path UserCacheFolder() {
 #ifdef _WIN32
-  if (const wchar_t* local = _wgetenv(L"LOCALAPPDATA"); local != nullptr && local[0] != L'\0') return local;
-  return {};
+  return FolderFromEnvironment(L"LOCALAPPDATA");
 #else
   // A relative $XDG_CACHE_HOME is to be ignored, like an unset one.
   if (const char* env = std::getenv("XDG_CACHE_HOME"); env != nullptr && env[0] == '/') return PathFromUtf8(env);
