@@ -57,6 +57,25 @@ long PeakResidentKilobytes() {
 
 std::string Expected(const fs::path& file, const char* reason) { return file.string() + ": " + reason; }
 
+// A crafted file, built into a folder of its own and opened with the real
+// engine; what the engine writes back goes beside it.
+struct OpenedCraft {
+  explicit OpenedCraft(void (*build)(const fs::path&)) {
+    build(file);
+    view = engine->Open(file);
+  }
+  Document& doc() { return view->GetPDDoc(); }
+  fs::path Saved() {
+    doc().Save(folder / "out.pdf");
+    return folder / "out.pdf";
+  }
+
+  TempFolder folder;
+  fs::path file = folder / "in.pdf";
+  std::unique_ptr<Engine> engine = MakeRealEngine();
+  std::unique_ptr<View> view;
+};
+
 struct LoopCase {
   const char* name;
   void (*build)(const fs::path&);
@@ -72,30 +91,23 @@ TEST(HostileInput, LoopingStructuresAreReadOnceAndSavedAsTrees) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     Watchdog watchdog(60s, c.name);
-    TempFolder folder;
-    c.build(folder / "in.pdf");
-    auto engine = MakeRealEngine();
-    auto view = engine->Open(folder / "in.pdf");
-    auto& doc = view->GetPDDoc();
+    OpenedCraft craft(c.build);
+    auto& doc = craft.doc();
     EXPECT_EQ(Titles(doc.BookmarkRoot()), c.titles);
-    doc.Save(folder / "out.pdf");
-    ASSERT_TRUE(testing::QpdfCheckPasses(folder / "out.pdf"));
-    EXPECT_EQ(testing::PopplerOutline(folder / "out.pdf"), c.titles);
+    const fs::path out = craft.Saved();
+    ASSERT_TRUE(testing::QpdfCheckPasses(out));
+    EXPECT_EQ(testing::PopplerOutline(out), c.titles);
   }
 }
 
 TEST(HostileInput, PageCountIsThePagesFoundNotWhatTheTreeClaims) {
   Watchdog watchdog(60s);
-  TempFolder folder;
-  HostilePdfs::PageCountClaimsAThousandMillion(folder / "in.pdf");
-  auto engine = MakeRealEngine();
-  auto view = engine->Open(folder / "in.pdf");
-  auto& doc = view->GetPDDoc();
+  OpenedCraft craft(HostilePdfs::PageCountClaimsAThousandMillion);
+  auto& doc = craft.doc();
   ASSERT_EQ(doc.GetNumPages(), 2);
   EXPECT_EQ(testing::FirstLine(testing::SplitCr(doc.ReadPageText(1))), "Two");
   EXPECT_TRUE(doc.CreateThumbs(0, 1).empty());
-  doc.Save(folder / "out.pdf");
-  EXPECT_EQ(SavedPdf(folder / "out.pdf").pageCount(), 2);
+  EXPECT_EQ(SavedPdf(craft.Saved()).pageCount(), 2);
 }
 
 TEST(HostileInput, FileTheTwoReadersDisagreeOnOpensWithoutHanging) {
@@ -142,14 +154,9 @@ TEST(HostileInput, OnlyRegularFilesAreOpened) {
 
 TEST(HostileInput, ThumbnailOfAHugePageStaysThumbnailSized) {
   Watchdog watchdog(60s);
-  TempFolder folder;
-  HostilePdfs::HugePage(folder / "in.pdf");
-  auto engine = MakeRealEngine();
-  auto view = engine->Open(folder / "in.pdf");
-  auto& doc = view->GetPDDoc();
-  EXPECT_TRUE(doc.CreateThumbs(0, 0).empty());
-  doc.Save(folder / "out.pdf");
-  SavedPdf saved(folder / "out.pdf");
+  OpenedCraft craft(HostilePdfs::HugePage);
+  EXPECT_TRUE(craft.doc().CreateThumbs(0, 0).empty());
+  SavedPdf saved(craft.Saved());
   auto thumb = saved.page(0).getKey("/Thumb");
   ASSERT_TRUE(thumb.isStream());
   const auto width = thumb.getDict().getKey("/Width").getIntValue();
@@ -161,19 +168,15 @@ TEST(HostileInput, ThumbnailOfAHugePageStaysThumbnailSized) {
 
 TEST(HostileInput, PageWithAGiganticImageGetsNoThumbnailTheOthersDo) {
   Watchdog watchdog(60s);
-  TempFolder folder;
-  HostilePdfs::GiganticImage(folder / "in.pdf");
-  auto engine = MakeRealEngine();
-  auto view = engine->Open(folder / "in.pdf");
-  auto& doc = view->GetPDDoc();
+  OpenedCraft craft(HostilePdfs::GiganticImage);
+  auto& doc = craft.doc();
   // Its text is still read: reading text draws no image.
   EXPECT_EQ(doc.ReadPageText(1), "");
   const auto skipped = doc.CreateThumbs(0, 1);
   ASSERT_EQ(skipped.size(), 1u);
-  EXPECT_EQ(skipped[0].file, folder / "in.pdf");
+  EXPECT_EQ(skipped[0].file, craft.file);
   EXPECT_EQ(skipped[0].filePage, 2);
-  doc.Save(folder / "out.pdf");
-  SavedPdf saved(folder / "out.pdf");
+  SavedPdf saved(craft.Saved());
   EXPECT_TRUE(saved.page(0).getKey("/Thumb").isStream());
   EXPECT_FALSE(saved.page(1).hasKey("/Thumb"));
 }

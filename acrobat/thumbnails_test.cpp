@@ -11,6 +11,7 @@
 namespace vellumark::acrobat {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::DataFile;
 using testing::OpenBlankBase;
 using testing::PartOf;
@@ -95,17 +96,25 @@ TEST(Thumbnails, RangeDeleteAndTravelIntoParts) {
   EXPECT_FALSE(ThumbOf(saved, 2).present);
 }
 
-TEST(Thumbnails, ManyPagesFromSeveralFilesRenderInParallelWithoutMixingThemUp) {
-  TempFolder folder;
-  auto engine = MakeRealEngine();
-  auto work = OpenBlankBase(*engine, folder / "Default.pdf");
+// A working document of `rounds` copies of the report and appendix 2 (12
+// pages a round) in front of the blank base's page.
+std::unique_ptr<View> ReportRounds(Engine& engine, const fs::path& folder, int rounds) {
+  auto work = OpenBlankBase(engine, folder / "Default.pdf");
   auto& doc = work->GetPDDoc();
-  for (int round = 0; round < 4; ++round) {
+  for (int round = 0; round < rounds; ++round) {
     for (const char* name : {"report.pdf", "appendix2.pdf"}) {
-      auto source = engine->Open(DataFile(name));
+      auto source = engine.Open(DataFile(name));
       doc.InsertPages(doc.GetNumPages() - 1, source->GetPDDoc(), 0, source->GetPDDoc().GetNumPages());
     }
   }
+  return work;
+}
+
+TEST(Thumbnails, ManyPagesFromSeveralFilesRenderInParallelWithoutMixingThemUp) {
+  TempFolder folder;
+  auto engine = MakeRealEngine();
+  auto work = ReportRounds(*engine, folder.path(), 4);
+  auto& doc = work->GetPDDoc();
   doc.CreateThumbs(0, doc.GetNumPages() - 1);
   doc.Save(folder / "many.pdf");
   SavedPdf saved(folder / "many.pdf");
@@ -125,14 +134,8 @@ TEST(Thumbnails, ManyPagesFromSeveralFilesRenderInParallelWithoutMixingThemUp) {
 TEST(Thumbnails, PagesDoneAreToldOnTheCallersThreadUpToTheWholeRange) {
   TempFolder folder;
   auto engine = MakeRealEngine();
-  auto work = OpenBlankBase(*engine, folder / "Default.pdf");
+  auto work = ReportRounds(*engine, folder.path(), 2);
   auto& doc = work->GetPDDoc();
-  for (int round = 0; round < 2; ++round) {
-    for (const char* name : {"report.pdf", "appendix2.pdf"}) {
-      auto source = engine->Open(DataFile(name));
-      doc.InsertPages(doc.GetNumPages() - 1, source->GetPDDoc(), 0, source->GetPDDoc().GetNumPages());
-    }
-  }
   const std::thread::id caller = std::this_thread::get_id();
   std::vector<int> told;
   bool otherThread = false;

@@ -153,8 +153,7 @@ class DesktopTest : public QObject {
 
   void theSummaryAppearsWhenABatchEndsWithoutAnError() {
     Sandbox sandbox;
-    auto form = sandbox.MakeForm();
-    form->show();
+    auto form = sandbox.ShowForm();
     DropFiles(*Control<DropList>(*form, "List1"),
               {QString::fromStdString(AddPdf(sandbox, "A.pdf", 3)), QString::fromStdString(AddPdf(sandbox, "B.pdf", 2))});
     Control<QAction>(*form, "menu_0")->trigger();
@@ -171,14 +170,13 @@ class DesktopTest : public QObject {
     DropFiles(*Control<DropList>(*form, "List1"), {sandbox.PathText("jobs/missing.pdf")});
     Control<QAction>(*form, "menu_0")->trigger();
     QCOMPARE(sandbox.messages.summaries.size(), std::size_t{1});
-    QCOMPARE(sandbox.messages.shown.size(), std::size_t{1});
-    QCOMPARE(sandbox.messages.shown[0].icon, MessageIcon::kCritical);
+    const QString problem = sandbox.messages.ProblemWithOneErrorNaming(QStringLiteral("missing.pdf"));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
   }
 
   void emptyListsShowWhatToDropOnThem() {
     Sandbox sandbox;
-    auto form = sandbox.MakeForm();
-    form->show();
+    auto form = sandbox.ShowForm();
     auto* list1 = Control<DropList>(*form, "List1");
     auto* list2 = Control<DropList>(*form, "List2");
     QVERIFY(list1->placeholder()->isVisible());
@@ -200,10 +198,8 @@ class DesktopTest : public QObject {
 
   void addFilesTakesParentsOrTheSelectedJobsChildren() {
     Sandbox sandbox;
-    auto form = sandbox.MakeForm();
-    form->show();
-    form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    auto form = sandbox.ShowForm(Sandbox::Focus::kActive);
+    QVERIFY(form->isActiveWindow());
     auto* list1 = Control<DropList>(*form, "List1");
     auto* list2 = Control<DropList>(*form, "List2");
     QAction* addFiles = Control<QAction>(*form, "addFiles");
@@ -247,10 +243,8 @@ class DesktopTest : public QObject {
 
   void everyCommandHasItsOwnShortcut() {
     Sandbox sandbox;
-    auto form = sandbox.MakeForm();
-    form->show();
-    form->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    auto form = sandbox.ShowForm(Sandbox::Focus::kActive);
+    QVERIFY(form->isActiveWindow());
     QList<QAction*> commands;
     CollectCommands(form->menuBar()->actions(), commands);
     QVERIFY(commands.size() >= 5);
@@ -274,8 +268,7 @@ class DesktopTest : public QObject {
 
   void theProgressBarSitsBelowTheFormAndCountsPages() {
     Sandbox sandbox;
-    auto form = sandbox.MakeForm();
-    form->show();
+    auto form = sandbox.ShowForm();
     QWidget* client = form->centralWidget();
     QStatusBar* statusBar = form->statusBar();
     auto* progress = Control<QProgressBar>(*form, "progress");

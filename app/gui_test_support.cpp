@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTest>
 #include <QUrl>
 #include <fstream>
 #include <random>
@@ -12,6 +13,15 @@
 #include "app/drop_list.h"
 
 namespace vellumark::app::testing {
+
+QString ScriptedMessages::ProblemWithOneErrorNaming(const QString& naming) const {
+  QString boxes;
+  for (const ShownMessage& message : shown) {
+    boxes += QStringLiteral("\n[%1] %2").arg(static_cast<int>(message.icon)).arg(message.text);
+  }
+  const bool oneError = shown.size() == 1 && shown[0].icon == MessageIcon::kCritical && shown[0].text.contains(naming);
+  return oneError ? QString() : QStringLiteral("expected one error naming \"%1\", shown:%2").arg(naming, boxes);
+}
 
 bool ScriptedMessages::Confirm(const QString& text) {
   questions.push_back(text);
@@ -58,6 +68,17 @@ Sandbox::~Sandbox() {
 std::unique_ptr<Form1> Sandbox::MakeForm(acrobat::Engine* engineToUse) {
   auto form = std::make_unique<Form1>(engineToUse != nullptr ? *engineToUse : engine, files, messages);
   form->Form_Load();
+  return form;
+}
+
+std::unique_ptr<Form1> Sandbox::ShowForm(Focus focus) {
+  auto form = MakeForm();
+  form->show();
+  if (focus == Focus::kActive) {
+    form->activateWindow();
+    // The test checks the outcome itself, where its failure is reported.
+    static_cast<void>(QTest::qWaitForWindowActive(form.get()));
+  }
   return form;
 }
 

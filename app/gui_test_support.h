@@ -36,6 +36,10 @@ class ScriptedMessages final : public MessageService {
   QStringList OpenPdfFileNames(const QString& caption, const QString& startFolder) override;
   void ShowBatchSummary(const QString& text, const QString& folder) override { summaries.push_back({text, folder}); }
 
+  // "" when exactly one box was shown and it is an error naming `naming`;
+  // otherwise what was shown instead, for the failure message.
+  QString ProblemWithOneErrorNaming(const QString& naming) const;
+
   struct Summary {
     QString text;
     QString folder;
@@ -61,6 +65,10 @@ class Sandbox {
 
   // The window with start-up done (text box rules, settings file).
   std::unique_ptr<Form1> MakeForm(acrobat::Engine* engine = nullptr);
+  // That window shown on the screen; made the active window too when a test
+  // types into it (check isActiveWindow(): a window manager may refuse).
+  enum class Focus { kNone, kActive };
+  std::unique_ptr<Form1> ShowForm(Focus focus = Focus::kNone);
   // A path under the sandbox (for source PDFs, list files …).
   std::filesystem::path Path(const std::string& relative) const;
   QString PathText(const std::string& relative) const;

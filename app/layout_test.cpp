@@ -23,8 +23,7 @@ class LayoutTest : public QObject {
  private slots:
   void theWindowHasItsTitleMenusAndFixedSize() {
     Sandbox sandbox;
-    auto form = sandbox.MakeForm();
-    form->show();
+    auto form = sandbox.ShowForm();
     QCOMPARE(form->windowTitle(), QStringLiteral("Vellumark"));
     QCOMPARE(form->minimumSize(), form->maximumSize());
     QWidget* client = form->centralWidget();
@@ -45,8 +44,7 @@ class LayoutTest : public QObject {
 
   void controlsStayInsideTheirFramesWithoutOverlapping() {
     Sandbox sandbox;
-    auto form = sandbox.MakeForm();
-    form->show();
+    auto form = sandbox.ShowForm();
     QWidget* client = form->centralWidget();
     const QList<QWidget*> controls = client->findChildren<QWidget*>();
     for (const ControlPlacement& placement : Form1Controls()) {
@@ -74,8 +72,7 @@ class LayoutTest : public QObject {
 
   void everyCaptionFitsItsControl() {
     Sandbox sandbox;
-    auto form = sandbox.MakeForm();
-    form->show();
+    auto form = sandbox.ShowForm();
     for (const ControlPlacement& placement : Form1Controls()) {
       QWidget* control = Control<QWidget>(*form, placement.name);
       if (placement.kind == ControlKind::kOption || placement.kind == ControlKind::kCheck ||
@@ -91,8 +88,7 @@ class LayoutTest : public QObject {
 
   void theSizeBoxCoversOnlyTheBlankStartOfItsOption() {
     Sandbox sandbox;
-    auto form = sandbox.MakeForm();
-    form->show();
+    auto form = sandbox.ShowForm();
     auto* option = Control<QRadioButton>(*form, "OpSave_0");
     QWidget* sizeBox = Control<QWidget>(*form, "Text2");
     QVERIFY(sizeBox->parentWidget() == option->parentWidget());
@@ -117,8 +113,7 @@ class LayoutTest : public QObject {
 
   void tabOrderStartsAtTheJobList() {
     Sandbox sandbox;
-    auto form = sandbox.MakeForm();
-    form->show();
+    auto form = sandbox.ShowForm();
     QStringList order;
     QWidget* widget = Control<QWidget>(*form, "List1");
     for (int step = 0; step < 40; ++step) {
@@ -147,8 +142,7 @@ class LayoutTest : public QObject {
   // The picture for the README: two jobs, the first with its appendices.
   void screenshot() {
     Sandbox sandbox;
-    auto form = sandbox.MakeForm();
-    form->show();
+    auto form = sandbox.ShowForm();
     const QString folder = QStringLiteral("/home/engineer/工事/護岸改修/");
     DropFiles(*Control<DropList>(*form, "List1"),
               {folder + QString::fromUtf8("完成報告書.pdf"), folder + QString::fromUtf8("施工計画書.pdf")});

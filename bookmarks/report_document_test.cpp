@@ -23,6 +23,14 @@ using testsupport::FakeEngine;
 using testsupport::FakePage;
 using testsupport::MakePages;
 
+// The engine the report lives in, and what the recognisers fill.
+class ReportDocumentTest : public ::testing::Test {
+ protected:
+  FakeEngine engine;
+  HeadingList list;
+  platform::NullStatusSink status;
+};
+
 std::vector<FakePage> ReportPages() {
   return MakePages(
       "P", 9, 1000,
@@ -52,11 +60,8 @@ const std::string kWholeTree =
     "第2章　設計条件@4{2.1　設計基準@4{2.1.1　準拠基準@4 | 2.1.2　設計荷重@5} | 2.2　構造形式@6} | "
     "第3章　数量計算@7";
 
-TEST(ReportDocumentTest, ScanningEveryPage) {
-  FakeEngine engine;
+TEST_F(ReportDocumentTest, ScanningEveryPage) {
   FakeDocument doc(engine, ReportPages());
-  HeadingList list;
-  platform::NullStatusSink status;
   ScanHeadings(doc, list, status);
 
   // The contents lines end in their page numbers and are passed over; the
@@ -72,11 +77,8 @@ TEST(ReportDocumentTest, ScanningEveryPage) {
   EXPECT_EQ(Outline(doc), kWholeTree + "{3.1　土工@7 | 3.2　護岸工@8}");
 }
 
-TEST(ReportDocumentTest, ReadingTheContentsPage) {
-  FakeEngine engine;
+TEST_F(ReportDocumentTest, ReadingTheContentsPage) {
   FakeDocument doc(engine, ReportPages());
-  HeadingList list;
-  platform::NullStatusSink status;
   const int frontPageCount = ReadContentsPage(doc, list, "･", status);
 
   EXPECT_EQ(frontPageCount, 2);
@@ -89,14 +91,11 @@ TEST(ReportDocumentTest, ReadingTheContentsPage) {
   EXPECT_EQ(Outline(doc), kWholeTree);
 }
 
-TEST(ReportDocumentTest, SplitIntoTwoParts) {
+TEST_F(ReportDocumentTest, SplitIntoTwoParts) {
   // Part 001 holds the cover, the contents and printed pages 1–3; part 002
   // printed pages 4–7, so it opens in the middle of section 2.1.
-  FakeEngine engine;
   const auto pages = ReportPages();
   FakeDocument whole(engine, pages);
-  HeadingList list;
-  platform::NullStatusSink status;
   const int frontPageCount = ReadContentsPage(whole, list, "･", status);
 
   FakeDocument first(engine, {pages.begin(), pages.begin() + 5});
@@ -132,11 +131,8 @@ std::vector<FakePage> TypesetReportPages() {
       });
 }
 
-TEST(ReportDocumentTest, TypesetReportScanningEveryPage) {
-  FakeEngine engine;
+TEST_F(ReportDocumentTest, TypesetReportScanningEveryPage) {
   FakeDocument doc(engine, TypesetReportPages());
-  HeadingList list;
-  platform::NullStatusSink status;
   ScanHeadings(doc, list, status);
 
   EXPECT_EQ(testsupport::EntryTexts(list),
@@ -145,11 +141,8 @@ TEST(ReportDocumentTest, TypesetReportScanningEveryPage) {
                                       "\t\t2.1.1 長期流出解析\t7", "第3章 数量計算\t8", "\t3.1 項目別集計\t8"}));
 }
 
-TEST(ReportDocumentTest, TypesetReportReadingTheContentsPages) {
-  FakeEngine engine;
+TEST_F(ReportDocumentTest, TypesetReportReadingTheContentsPages) {
   FakeDocument doc(engine, TypesetReportPages());
-  HeadingList list;
-  platform::NullStatusSink status;
   const int frontPageCount = ReadContentsPage(doc, list, "．", status);
 
   // The contents word is found in "⽬　　次"; every entry keeps its level.

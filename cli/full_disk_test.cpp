@@ -20,9 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using pipeline::testing::PageTexts;
 using pipeline::testing::ReadWrittenPdf;
-using testsupport::ReadBytes;
-using testsupport::SmallDisk;
-using testsupport::TempFolder;
+using namespace testsupport;  // the disks, folders and file helpers
 
 constexpr const char* kDiskFull = "ディスクの空き容量が足りません";
 

@@ -21,8 +21,24 @@ using Lines = std::vector<std::string>;
 using testsupport::ReadBytes;
 using testsupport::WriteBytes;
 
+// A list file's bytes and the lines it loads as.
+struct LoadCase {
+  const char* name;
+  std::string bytes;
+  Lines lines;
+};
+
 class JobListFileTest : public ::testing::Test {
  protected:
+  template <std::size_t N>
+  void ExpectLoads(const LoadCase (&cases)[N]) {
+    for (const LoadCase& c : cases) {
+      SCOPED_TRACE(c.name);
+      WriteBytes(file_, c.bytes);
+      EXPECT_EQ(LoadJobListFile(file_), c.lines);
+    }
+  }
+
   testsupport::TempFolder folder_;
   fs::path file_ = folder_ / "SaveList.txt";
 };
@@ -38,12 +54,7 @@ TEST_F(JobListFileTest, SavesCp932LinesEachEndingInCrLf) {
 }
 
 TEST_F(JobListFileTest, LoadSplitsOnCrOrCrLfOnly) {
-  struct Case {
-    const char* name;
-    std::string bytes;
-    Lines lines;
-  };
-  const Case cases[] = {
+  const LoadCase cases[] = {
       {"CR LF after every line", "A.pdf\r\nB.pdf\r\n", {"A.pdf", "B.pdf"}},
       {"last line without line end", "A.pdf\r\nB.pdf", {"A.pdf", "B.pdf"}},
       {"empty line in the middle", "A.pdf\r\n\r\nB.pdf\r\n", {"A.pdf", "", "B.pdf"}},
@@ -54,11 +65,7 @@ TEST_F(JobListFileTest, LoadSplitsOnCrOrCrLfOnly) {
       {"one empty line", "\r\n", {""}},
       {"CP932 with TABs", "\x95\xF1.pdf\t\x95t.pdf\r\n", {"報.pdf\t付.pdf"}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    WriteBytes(file_, c.bytes);
-    EXPECT_EQ(LoadJobListFile(file_), c.lines);
-  }
+  ExpectLoads(cases);
 }
 
 TEST_F(JobListFileTest, SaveThenLoadGivesTheSameJobs) {
@@ -141,22 +148,13 @@ TEST_F(JobListFileTest, ListCp932CannotCarryIsWrittenAsUtf8WithByteOrderMark) {
 }
 
 TEST_F(JobListFileTest, ListWithAByteOrderMarkFromAnotherWriterIsReadAsUtf8) {
-  struct Case {
-    const char* name;
-    std::string bytes;
-    Lines lines;
-  };
-  const Case cases[] = {
+  const LoadCase cases[] = {
       {"Japanese and accents, CR LF", "\xEF\xBB\xBF報告書.pdf\tcafé.pdf\r\n付録.pdf\r\n", {"報告書.pdf\tcafé.pdf", "付録.pdf"}},
       {"last line without line end", "\xEF\xBB\xBF報告書.pdf\r\n付録.pdf", {"報告書.pdf", "付録.pdf"}},
       {"only the mark", "\xEF\xBB\xBF", {}},
       {"half-width katakana stays itself", "\xEF\xBB\xBFｱ.PDF\r\n", {"ｱ.PDF"}},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    WriteBytes(file_, c.bytes);
-    EXPECT_EQ(LoadJobListFile(file_), c.lines);
-  }
+  ExpectLoads(cases);
 
   // Behind the mark, bytes that are no UTF-8 (here CP932) name their line.
   WriteBytes(file_, "\xEF\xBB\xBF" "a.pdf\r\n\x95\xF1.pdf\r\n");

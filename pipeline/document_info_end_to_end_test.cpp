@@ -9,6 +9,7 @@
 #include "pipeline/conversion.h"
 #include "pipeline/file_names.h"
 #include "pipeline/pipeline_test_helpers.h"
+#include "pipeline/real_conversion_test.h"
 #include "pipeline/real_pdf_test_helpers.h"
 #include "tests/support/pdf_properties.h"
 #include "tests/support/temp_folder.h"
@@ -48,16 +49,8 @@ void SetParentInfo(const fs::path& file, const std::string& title) {
   fs::rename(rewritten, file);
 }
 
-class DocumentInfoEndToEndTest : public ::testing::Test {
+class DocumentInfoEndToEndTest : public testing::RealConversionTest {
  protected:
-  DocumentInfoEndToEndTest() { fs::create_directories(docs); }
-
-  static joblist::Job JobOf(const std::vector<fs::path>& files) {
-    joblist::Job job{platform::PathToUtf8(files.at(0)), {}};
-    for (std::size_t k = 1; k < files.size(); ++k) job.children.push_back(platform::PathToUtf8(files[k]));
-    return job;
-  }
-
   // What a user sees in the properties of a delivered file.
   void ExpectParentsProperties(const fs::path& output, const std::string& title) const {
     SCOPED_TRACE(output.filename().string());
@@ -99,13 +92,6 @@ class DocumentInfoEndToEndTest : public ::testing::Test {
 
   // Whole seconds: the PDF date has no finer unit.
   std::time_t started = std::time(nullptr);
-  testsupport::TempFolder temp;
-  fs::path docs = temp.path() / "docs";
-  std::unique_ptr<acrobat::Engine> engine = acrobat::MakeRealEngine();
-  RecordingSink status;
-  WorkingFiles files = MakeWorkingFiles(temp.path() / "app", temp.path() / "work");
-  Conversion conversion{*engine, files, status};
-  ConversionOptions options;
 };
 
 TEST_F(DocumentInfoEndToEndTest, OneFileCarriesTheParentsInformationNotTheBaseFiles) {

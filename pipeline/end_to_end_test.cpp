@@ -13,6 +13,7 @@
 #include "pipeline/conversion.h"
 #include "pipeline/file_names.h"
 #include "pipeline/pipeline_test_helpers.h"
+#include "pipeline/real_conversion_test.h"
 #include "pipeline/real_pdf_test_helpers.h"
 #include "platform/codepage.h"
 #include "tests/support/temp_folder.h"
@@ -34,48 +35,7 @@ using testsupport::TempFolder;
 using testing::WriteNoiseReport;
 using testing::WrittenPdf;
 
-class EndToEndTest : public ::testing::Test {
- protected:
-  EndToEndTest() { fs::create_directories(docs); }
-
-  fs::path CopyFixture(const std::string& name) {
-    const fs::path copy = docs / name;
-    fs::copy_file(DataFile(name), copy, fs::copy_options::overwrite_existing);
-    return copy;
-  }
-
-  static joblist::Job JobOf(const std::vector<fs::path>& files) {
-    joblist::Job job{platform::PathToUtf8(files.at(0)), {}};
-    for (std::size_t k = 1; k < files.size(); ++k) job.children.push_back(platform::PathToUtf8(files[k]));
-    return job;
-  }
-
-  // The part files written for `parent`, in number order.
-  static std::vector<fs::path> Parts(const fs::path& parent) {
-    std::vector<fs::path> parts;
-    for (int n = 1; n < 1000 && fs::exists(PartFileName(OutputPathFor(parent), n)); ++n) {
-      parts.push_back(PartFileName(OutputPathFor(parent), n));
-    }
-    return parts;
-  }
-
-  static std::vector<std::string> AllPageTexts(const std::vector<fs::path>& files) {
-    std::vector<std::string> texts;
-    for (const auto& f : files) {
-      const auto t = PageTexts(f);
-      texts.insert(texts.end(), t.begin(), t.end());
-    }
-    return texts;
-  }
-
-  TempFolder temp;
-  fs::path docs = temp.path() / "docs";
-  std::unique_ptr<acrobat::Engine> engine = acrobat::MakeRealEngine();
-  RecordingSink status;
-  WorkingFiles files = MakeWorkingFiles(temp.path() / "app", temp.path() / "work");
-  Conversion conversion{*engine, files, status};
-  ConversionOptions options;
-};
+using EndToEndTest = testing::RealConversionTest;
 
 // The fixtures' contents page lists three chapters; printed page 1 is the
 // third page (cover and contents come first).

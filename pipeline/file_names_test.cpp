@@ -13,9 +13,7 @@ namespace vellumark::pipeline {
 namespace {
 
 namespace fs = std::filesystem;
-using testsupport::ReadBytes;
-using testsupport::TempFolder;
-using testsupport::WriteBytes;
+using namespace testsupport;  // the folder and its file helpers
 
 TEST(SetAsideEarlierPartsTest, OnlyThisOutputsPartsBecomeBackups) {
   TempFolder temp;

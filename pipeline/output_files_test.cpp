@@ -13,6 +13,7 @@
 #include "pipeline/conversion.h"
 #include "pipeline/file_names.h"
 #include "pipeline/pipeline_test_helpers.h"
+#include "pipeline/real_conversion_test.h"
 #include "pipeline/real_pdf_test_helpers.h"
 #include "pipeline/status_texts.h"
 #include "platform/error.h"
@@ -25,44 +26,20 @@ namespace fs = std::filesystem;
 using testing::DataFile;
 using testing::PageTexts;
 using testing::RecordingSink;
+using testsupport::FileNamesIn;
 using testsupport::TempFolder;
 
-std::set<std::string> NamesIn(const fs::path& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.insert(platform::PathToUtf8(entry.path().filename()));
-  return names;
-}
-
-class OutputFilesTest : public ::testing::Test {
+class OutputFilesTest : public testing::RealConversionTest {
  protected:
-  OutputFilesTest() { fs::create_directories(docs); }
-
-  fs::path Copy(const std::string& fixture, const std::string& as) {
-    const fs::path copy = docs / platform::PathFromUtf8(as);
-    fs::copy_file(DataFile(fixture), copy);
-    return copy;
-  }
-
-  // The text of every page of the folder's ".PDF" files, part by part.
+  // The text of every page of the output folder's ".PDF" files, part by
+  // part: a part left over from an earlier run would show here.
   static std::vector<std::string> PagesOfParts(const fs::path& parent) {
-    std::vector<std::string> texts;
     std::set<fs::path> parts;
     for (const auto& entry : fs::directory_iterator(OutputPathFor(parent).parent_path())) {
       if (entry.path().extension() == ".PDF") parts.insert(entry.path());
     }
-    for (const auto& part : parts) {
-      const auto pages = PageTexts(part);
-      texts.insert(texts.end(), pages.begin(), pages.end());
-    }
-    return texts;
+    return AllPageTexts({parts.begin(), parts.end()});
   }
-
-  TempFolder temp;
-  fs::path docs = temp.path() / "docs";
-  std::unique_ptr<acrobat::Engine> engine = acrobat::MakeRealEngine();
-  RecordingSink status;
-  Conversion conversion{*engine, MakeWorkingFiles(temp.path() / "app", temp.path() / "work"), status};
-  ConversionOptions options;
 };
 
 TEST_F(OutputFilesTest, ASecondRunWithFewerPartsSetsAsideEveryPartOfTheFirst) {
@@ -110,17 +87,17 @@ TEST_F(OutputFilesTest, AnyNameTheFileSystemTakesConvertsInsideTheOutputFolder) 
     SCOPED_TRACE(c.name.substr(0, 12) + " " + std::to_string(c.opSave));
     fs::remove_all(docs);
     fs::create_directories(docs);
-    const fs::path parent = Copy("report.pdf", c.name);
+    const fs::path parent = CopyFixture("report.pdf", c.name);
     options.partSizeLimit.reset();
     if (c.opSave == 0) options.partSizeLimit = SizeLimitFromText("1");
     EXPECT_NO_THROW(conversion.ConvertJob(joblist::Job{platform::PathToUtf8(parent), {}}, options));
-    EXPECT_EQ(NamesIn(docs), (std::set<std::string>{c.name, kOutputFolderName}));
-    EXPECT_EQ(NamesIn(docs / platform::PathFromUtf8(kOutputFolderName)), std::set<std::string>{c.output});
+    EXPECT_EQ(FileNamesIn(docs), (std::set<std::string>{c.name, kOutputFolderName}));
+    EXPECT_EQ(FileNamesIn(docs / platform::PathFromUtf8(kOutputFolderName)), std::set<std::string>{c.output});
   }
 }
 
 TEST_F(OutputFilesTest, TemporaryFilesOfAKilledRunGoWithTheNextRun) {
-  const fs::path parent = Copy("report.pdf", "報告書.pdf");
+  const fs::path parent = CopyFixture("report.pdf", "報告書.pdf");
   const fs::path outputFolder = OutputPathFor(parent).parent_path();
   fs::create_directories(outputFolder);
   const pid_t child = fork();
@@ -137,12 +114,12 @@ TEST_F(OutputFilesTest, TemporaryFilesOfAKilledRunGoWithTheNextRun) {
   }
   options.partSizeLimit.reset();
   conversion.ConvertJob(joblist::Job{platform::PathToUtf8(parent), {}}, options);
-  EXPECT_EQ(NamesIn(outputFolder), std::set<std::string>{"報告書.pdf"});
-  EXPECT_TRUE(NamesIn(workFolder).empty());
+  EXPECT_EQ(FileNamesIn(outputFolder), std::set<std::string>{"報告書.pdf"});
+  EXPECT_TRUE(FileNamesIn(workFolder).empty());
 }
 
 TEST_F(OutputFilesTest, AChildWithoutPagesIsWarnedAboutAndAFifoIsRefused) {
-  const fs::path parent = Copy("report.pdf", "報告書.pdf");
+  const fs::path parent = CopyFixture("report.pdf", "報告書.pdf");
   const fs::path empty = docs / platform::PathFromUtf8("空の付録.pdf");
   {
     QPDF pdf;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -19,15 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 using testsupport::EnvOverride;
+using testsupport::FileNamesIn;
 using testsupport::TempFolder;
 using testsupport::WriteBytes;
-
-std::vector<std::string> Names(const fs::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(platform::PathToUtf8(entry.path().filename()));
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // A run folder as a run that died (kill -9, power cut) leaves it: its lock
 // file still there, nobody holding it.
@@ -58,7 +53,7 @@ TEST(RunFolderTest, EachRunWorksInItsOwnFolderWhichGoesWithIt) {
   first.reset();
   EXPECT_FALSE(fs::exists(firstFolder));
   EXPECT_TRUE(fs::is_directory(second.path()));
-  EXPECT_EQ(Names(base), (std::vector<std::string>{platform::PathToUtf8(second.path().filename()), "利用者の図面.pdf"}));
+  EXPECT_EQ(FileNamesIn(base), (std::set<std::string>{platform::PathToUtf8(second.path().filename()), "利用者の図面.pdf"}));
 }
 
 TEST(RunFolderTest, ANewRunCleansDeadRunsButNoForeignFileAndNoLiveRun) {
@@ -83,7 +78,7 @@ TEST(RunFolderTest, ANewRunCleansDeadRunsButNoForeignFileAndNoLiveRun) {
 
   EXPECT_FALSE(fs::exists(dead));
   EXPECT_FALSE(fs::exists(halfGone));
-  EXPECT_EQ(Names(foreign), (std::vector<std::string>{"図面.pdf"}));
+  EXPECT_EQ(FileNamesIn(foreign), (std::set<std::string>{"図面.pdf"}));
   EXPECT_TRUE(fs::is_directory(base / "run-104-4"));
   EXPECT_TRUE(fs::exists(base / "keep" / "Default.pdf"));
   EXPECT_TRUE(fs::exists(base / "run-105.pdf"));

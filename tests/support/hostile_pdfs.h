@@ -123,11 +123,9 @@ struct HostilePdfs {
   // An outline of one item whose /Next is itself.
   static void OutlineItemNextIsItself(const std::filesystem::path& file) {
     CraftedPdf doc;
-    auto page = doc.AddTextPage("Looping outline");
-    auto item = Item(doc, "A", page);
+    auto item = Item(doc, "A", doc.AddTextPage("Looping outline"));
     item.replaceKey("/Next", item);
-    Outline(doc, item, item);
-    doc.Write(file);
+    WriteWithOutline(doc, item, item, file);
   }
 
   // Two outline items pointing at each other, and a child whose /First
@@ -142,8 +140,7 @@ struct HostilePdfs {
     b.replaceKey("/Next", a);
     b.replaceKey("/First", c);
     c.replaceKey("/First", b);
-    Outline(doc, a, b);
-    doc.Write(file);
+    WriteWithOutline(doc, a, b, file);
   }
 
   // A link to a named destination whose name tree lists itself as its kid.
@@ -262,13 +259,16 @@ struct HostilePdfs {
     return item;
   }
 
-  static void Outline(CraftedPdf& doc, QPDFObjectHandle first, QPDFObjectHandle last) {
+  // Writes `doc` with an outline running from `first` to `last`.
+  static void WriteWithOutline(CraftedPdf& doc, QPDFObjectHandle first, QPDFObjectHandle last,
+                               const std::filesystem::path& file) {
     auto outlines = doc.pdf().makeIndirectObject(QPDFObjectHandle::newDictionary());
     outlines.replaceKey("/Type", QPDFObjectHandle::newName("/Outlines"));
     outlines.replaceKey("/First", first);
     outlines.replaceKey("/Last", last);
     first.replaceKey("/Parent", outlines);
     doc.pdf().getRoot().replaceKey("/Outlines", outlines);
+    doc.Write(file);
   }
 };
 

@@ -1,6 +1,6 @@
 #pragma once
-// A private folder for one GoogleTest test, and the two byte-exact file
-// helpers the tests use on the files in it.
+// A private folder for one GoogleTest test, the two byte-exact file helpers
+// the tests use on the files in it, and what a folder holds.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -78,6 +79,14 @@ inline void WriteBytes(const std::filesystem::path& file, const std::string& byt
 inline std::string ReadBytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The names of the entries of `folder` (UTF-8, as the file system holds
+// them here), sorted; leftovers such as temporary files show up as well.
+inline std::set<std::string> FileNamesIn(const std::filesystem::path& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.insert(entry.path().filename().string());
+  return names;
 }
 
 }  // namespace vellumark::testsupport
