@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "joblist/job_line.h"
-#include "platform/decimal.h"
 #include "platform/folders.h"
 #include "platform/narrow.h"
 #include "settings/conversion_options.h"
@@ -17,8 +16,6 @@
 namespace vellumark::cli {
 
 namespace {
-
-using platform::Decimal;
 
 // An option with a value, and what that value sets.
 struct ValueOption {
@@ -106,18 +103,18 @@ ParseResult UsageError(std::string text) {
 }  // namespace
 
 ParseResult ParseCommandLine(const std::vector<std::string>& args) {
-  // --help wins wherever it stands, before anything can be wrong.
+  // --help, then --version, win wherever they stand, before anything can be
+  // wrong.
+  bool version = false;
   for (const std::string& arg : args) {
     if (arg == "--") break;
     if (arg == "--help" || arg == "-h") return ParseResult{Request{}, "", ""};
+    version = version || arg == "--version";
   }
-  for (const std::string& arg : args) {
-    if (arg == "--") break;
-    if (arg == "--version") {
-      Request request;
-      request.command = Command::kVersion;
-      return ParseResult{request, "", ""};
-    }
+  if (version) {
+    Request request;
+    request.command = Command::kVersion;
+    return ParseResult{request, "", ""};
   }
   if (args.empty()) return UsageError("コマンドを指定してください (convert, batch, headings)");
 
@@ -206,13 +203,11 @@ ParseResult ParseCommandLine(const std::vector<std::string>& args) {
   }
   // In split mode a batch must not start with a size no part can be cut to;
   // in one-file mode (and for the heading list) the size is not used.
-  const settings::SettingsRecord& record = settings.record;
-  if (record.OpSave == 0) {
+  // (A split unit outside the buttons never gets here: the settings file
+  // loads it as chapters, and --unit takes only the named units.)
+  if (settings.record.OpSave == 0) {
     if (request.command != Command::kHeadings) {
       if (auto message = pipeline::CheckSizeText(settings.sizeText)) return UsageError(*message);
-      if (record.OpSplit < settings::kFirstSplitUnit || record.OpSplit > settings::kLastSplitUnit) {
-        return UsageError("分割の単位が正しくありません (設定ファイルの値 " + Decimal(record.OpSplit) + ")");
-      }
     } else if (pipeline::CheckSizeText(settings.sizeText)) {
       // The heading list writes no part, so a size it could not cut to is
       // no error there; the options it runs with just name no limit.

@@ -78,7 +78,7 @@ void JobSteps::SaveOneFile() {
 
 void JobSteps::SaveInParts() {
   PartWriter writer(engine_, files_, status_, options_, headings_,
-                    PartJob{outputPath, sizeLimit, frontPageCount, documentInfo},
+                    PartJob{outputPath, options_.partSizeLimit.value(), frontPageCount, documentInfo},
                     [this](const std::string& text) { Warn(text); }, cutSearch_);
   writer.WriteParts(workingDocument->doc());
 }
@@ -125,7 +125,6 @@ void Conversion::RunJob(const ConversionOptions& options, const std::function<vo
 void Conversion::ConvertJob(const joblist::Job& files, const ConversionOptions& options) {
   RunJob(options, [&](JobSteps& job) {
     job.TakeJob(files);
-    if (options.partSizeLimit) job.sizeLimit = *options.partSizeLimit;
     job.MakeOutputPath();
     job.OpenAndAssemble();
     job.ApplyOpeningView();

@@ -52,7 +52,6 @@ class JobSteps {
   std::filesystem::path parentPath;
   std::vector<std::filesystem::path> children;  // straight from the job line
   std::filesystem::path outputPath;
-  std::int32_t sizeLimit = 0;  // bytes a part file may hold; set only when splitting
   int frontPageCount = 0;
   // The merged document the job works on, with its view: one object, so the
   // two can never point at different documents or outlive one another.

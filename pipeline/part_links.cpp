@@ -67,12 +67,9 @@ void PartWriter::RelinkParts() {
 
     status_.ShowStatus(kStatusSave);
     OpenedDocument opened(engine_, part.path);
-    acrobat::Document& document = opened.doc();
-    document.SetOpeningView(kOpeningView);
     platform::NullStatusSink quiet;
-    bookmarks::BuildBookmarks(document, part.firstPage, job_.frontPageCount, headings_,
-                              PartBookmarkOptions(part.firstPage, part.pageCount, nullptr), quiet);
-    document.Save(part.path);
+    PreparePart(opened.doc(), part.firstPage, quiet);
+    opened.doc().Save(part.path);
     opened.Close();
     // The true links differ from the guessed ones by a few digits of a page
     // number; the file is measured again all the same, and a part they put

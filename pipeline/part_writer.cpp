@@ -37,43 +37,33 @@ void PartWriter::NextPartName() {
 }
 
 void PartWriter::SplitByUnit(acrobat::Document& work) {
-  switch (options_.splitUnit) {
-    case SplitUnit::kChapter:
-    case SplitUnit::kSection:
-    case SplitUnit::kAllHeadings: {
-      const bookmarks::HeadingList plan = SelectSplitPlan(headings_, static_cast<int>(options_.splitUnit));
-      // Without a heading of the chosen level there is nothing to cut at:
-      // the document is split by size alone, as the size-only unit does.
-      if (plan.empty()) {
-        SaveWithinLimit(work);
-      } else {
-        SplitAndSave(work, plan);
-      }
-      break;
-    }
-    case SplitUnit::kSizeOnly:
-      SaveWithinLimit(work);
-      break;
+  const bookmarks::HeadingList plan = SelectSplitPlan(headings_, options_.splitUnit);
+  // The size-only unit, or no heading of the chosen level: there is nothing
+  // to cut at, and the document is split by size alone.
+  if (plan.empty()) {
+    SaveWithinLimit(work);
+  } else {
+    SplitAndSave(work, plan);
   }
 }
 
-bookmarks::BuiltBookmarks PartWriter::PreparePart(acrobat::Document& document, platform::StatusSink& sink,
-                                                  std::vector<LinkUse>* uses) {
+bookmarks::BuiltBookmarks PartWriter::PreparePart(acrobat::Document& document, int firstPage,
+                                                  platform::StatusSink& sink, std::vector<LinkUse>* uses) {
   // A part starts from the blank base file, not from the working document,
   // so the opening state and the document information set on the working
   // document are set on it again: every part opens, and shows its
   // properties, like the one-file output.
   document.SetOpeningView(kOpeningView);
   document.SetDocumentInfo(job_.documentInfo);
-  return bookmarks::BuildBookmarks(document, pageOffset_, job_.frontPageCount, headings_,
-                                   PartBookmarkOptions(pageOffset_, document.GetNumPages(), uses), sink);
+  return bookmarks::BuildBookmarks(document, firstPage, job_.frontPageCount, headings_,
+                                   PartBookmarkOptions(firstPage, document.GetNumPages(), uses), sink);
 }
 
 long long PartWriter::Measure(acrobat::Document& document, MeasuringFile& file) {
   // The bookmarks are part of the file: measuring without them could pass a
   // part that the final save then pushes over the limit.
   platform::NullStatusSink quiet;
-  PreparePart(document, quiet);
+  PreparePart(document, pageOffset_, quiet);
   file.document = nullptr;
   document.Save(file.path);
   file.size = SavedFileLength(file.path);
@@ -106,7 +96,7 @@ bool PartWriter::IsOverLimit(acrobat::Document& document, MeasuringFile& file) {
 
 void PartWriter::WritePart(acrobat::Document& document, MeasuringFile& file) {
   WrittenPart written{partPath_, pageOffset_, document.GetNumPages(), {}};
-  outside_.Note(PreparePart(document, status_, &written.links));
+  outside_.Note(PreparePart(document, pageOffset_, status_, &written.links));
   // Before the first part is written, every part an earlier run left goes
   // to its backup, those numbered above this run's last part included: the
   // folder then never holds the parts of two runs side by side, even when

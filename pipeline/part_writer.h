@@ -21,10 +21,9 @@
 
 namespace vellumark::pipeline {
 
-// The plan entries chosen by the split unit: 0 chapters (2 fields), 1
-// chapters and sections (at most 3 fields), 2 every heading. Any other unit
-// gives an empty plan.
-bookmarks::HeadingList SelectSplitPlan(const bookmarks::HeadingList& headings, int opSplit);
+// The plan entries chosen by the split unit: chapters, chapters and
+// sections, or every heading. The size-only unit gives an empty plan.
+bookmarks::HeadingList SelectSplitPlan(const bookmarks::HeadingList& headings, SplitUnit unit);
 
 // The length of a saved file; throws UserError naming it when it cannot be
 // read (the size test must never pass on a file that is not there).
@@ -134,10 +133,11 @@ class PartWriter {
   // file at partPath_: `file` moved into place when it holds this very
   // state, else a save. pageOffset_ moves past the part's pages.
   void WritePart(acrobat::Document& document, MeasuringFile& file);
-  // The opening state and the bookmarks of a part, before any save of it.
+  // The opening state, the properties and the bookmarks of the part that
+  // starts at `firstPage` of the working document, before any save of it.
   // `uses`, when given, logs the questions the bookmarks asked about pages
   // outside the part (see LinkUse).
-  bookmarks::BuiltBookmarks PreparePart(acrobat::Document& document, platform::StatusSink& sink,
+  bookmarks::BuiltBookmarks PreparePart(acrobat::Document& document, int firstPage, platform::StatusSink& sink,
                                         std::vector<LinkUse>* uses = nullptr);
 
   // --- links between the parts (part_links.cpp) ---

@@ -104,12 +104,12 @@ std::vector<PlanStep> TakePlanSteps(const bookmarks::HeadingList& plan, long lon
 
 }  // namespace
 
-bookmarks::HeadingList SelectSplitPlan(const bookmarks::HeadingList& headings, int opSplit) {
+bookmarks::HeadingList SelectSplitPlan(const bookmarks::HeadingList& headings, SplitUnit unit) {
   bookmarks::HeadingList plan;
-  if (opSplit < 0 || opSplit > 2) return plan;
   for (const bookmarks::Heading& heading : headings) {
-    const bool take = (opSplit == 0 && heading.level == bookmarks::Heading::kChapter) ||
-                      (opSplit == 1 && heading.level <= bookmarks::Heading::kSection) || opSplit == 2;
+    const bool take = (unit == SplitUnit::kChapter && heading.level == bookmarks::Heading::kChapter) ||
+                      (unit == SplitUnit::kSection && heading.level <= bookmarks::Heading::kSection) ||
+                      unit == SplitUnit::kAllHeadings;
     if (take) plan.push_back(heading);
   }
   return plan;
@@ -200,6 +200,14 @@ void PartWriter::SplitAndSave(acrobat::Document& work, const bookmarks::HeadingL
   // the first heading (a cover without a heading, a preface): no page of the
   // document may fall out of the parts.
   part->Append(work, 0, frontPages + static_cast<int>(steps.front().page) - 1);
+  // Writes what the part holds, within the limit, and lets it go. A part left
+  // empty by a range that was cut and written on its own is not written: no
+  // empty file, no gap in the numbering.
+  const auto finishPart = [&] {
+    if (part->pages() > 0) SaveWithinLimit(part->doc());
+    Forget(part->doc());
+    part->Close();
+  };
 
   const auto stepCount = steps.size();
   for (std::size_t i = 0; i < stepCount; ++i) {
@@ -216,11 +224,7 @@ void PartWriter::SplitAndSave(acrobat::Document& work, const bookmarks::HeadingL
     status_.Yield();
 
     if (last) {
-      // A part left empty by a range that was cut and written on its own
-      // is not written: no empty file, no gap in the numbering.
-      if (part->pages() > 0) SaveWithinLimit(part->doc());
-      Forget(part->doc());
-      part->Close();
+      finishPart();
       break;
     }
     if (!over) continue;
@@ -230,17 +234,13 @@ void PartWriter::SplitAndSave(acrobat::Document& work, const bookmarks::HeadingL
       // finished without it (the state measured at the entry before) and
       // the range opens the next part.
       part->DropLast(count);
-      SaveWithinLimit(part->doc());
-      Forget(part->doc());
-      part->Close();
+      finishPart();
       part = std::make_unique<PartDocument>(engine_, files_.defaul2PdfPath);
       part->Append(work, firstPage, count);
     } else {
       // The range alone is over the limit and nothing stands before it: it is
       // cut by size now, and the next range starts a fresh part.
-      SaveWithinLimit(part->doc());
-      Forget(part->doc());
-      part->Close();
+      finishPart();
       part = std::make_unique<PartDocument>(engine_, files_.defaul2PdfPath);
     }
     NextPartName();

@@ -10,6 +10,7 @@
 
 #include "platform/decimal.h"
 #include "platform/error.h"
+#include "platform/folders.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -399,7 +400,7 @@ int RemoveLeftOverTemporaries(const fs::path& folder) {
   const unsigned long self = ProcessId();
   for (; it != fs::directory_iterator() && seen < kMaxFolderEntries; it.increment(ec), ++seen) {
     if (ec) break;
-    const std::string name = reinterpret_cast<const char*>(it->path().filename().u8string().c_str());
+    const std::string name = PathToUtf8(it->path().filename());
     if (!IsTemporaryFileName(name)) continue;
     if (!it->is_regular_file(ec) || it->is_symlink(ec)) continue;
     // Earlier versions put no process id in the name: such a file is always
