@@ -19,6 +19,53 @@ class PdfError : public platform::UserError {
   using platform::UserError::UserError;
 };
 
+// A rectangle on a page in points, as the page is shown (its /Rotate
+// applied): origin at the top left corner, y growing downwards.
+struct TextRect {
+  double left = 0;
+  double top = 0;
+  double right = 0;
+  double bottom = 0;
+
+  bool operator==(const TextRect&) const = default;
+};
+
+enum class WritingDirection {
+  kHorizontal,  // left to right, lines stacked top to bottom
+  kVertical,    // 縦書き: top to bottom, columns right to left
+};
+
+// One line of a page as a reader sees it: words on one baseline (or one
+// vertical column) joined, a ruby reading set above it left out.
+struct TextLine {
+  std::string text;  // UTF-8; an ideographic space stays U+3000
+  TextRect box;
+  double fontSize = 0;  // the size most of the line's characters are set in
+  WritingDirection direction = WritingDirection::kHorizontal;
+
+  bool operator==(const TextLine&) const = default;
+};
+
+// A page's lines in reading order, with the page's own size as shown, so
+// a reader can tell the top and bottom bands (running heads, page numbers)
+// from the body.
+struct PageLines {
+  double width = 0;
+  double height = 0;
+  std::vector<TextLine> lines;
+
+  bool operator==(const PageLines&) const = default;
+};
+
+// The page size given to lines made from plain text: A4 in points.
+inline constexpr double kPlainTextPageWidth = 595;
+inline constexpr double kPlainTextPageHeight = 842;
+
+// Lines from a plain page text (lines ended by CR or LF) for a source that
+// has no positions: stacked from the top of an A4 page at 12 points, one
+// line per text line, empty lines left out.
+PageLines LinesFromPlainText(const std::string& text);
+
 // What the heading recognisers need of a document: its pages and their text.
 class PageTextSource {
  public:
@@ -27,6 +74,9 @@ class PageTextSource {
   // The page's text as lines top to bottom, each ended by CR (U+000D); ""
   // for a page without text.
   virtual std::string ReadPageText(int pageIndex) const = 0;
+  // The page's text as positioned lines in reading order. A source without
+  // positions gives its plain text lines (LinesFromPlainText).
+  virtual PageLines ReadPageLines(int pageIndex) const { return LinesFromPlainText(ReadPageText(pageIndex)); }
 };
 
 class Bookmark {
@@ -88,6 +138,12 @@ class Document : public PageTextSource {
   virtual void Save(const std::filesystem::path& path) = 0;
   // The opening state every later save writes, replacing the file's own.
   virtual void SetOpeningView(const OpeningView& view) = 0;
+  // The printed page number a viewer shows for the page ("2-1", "iii"), or
+  // "" for none. A label travels with its page through InsertPages (the
+  // copy carries it), MovePage and DeletePages; a save writes the labels of
+  // the pages it holds as the document's page labels, and none when no page
+  // has one.
+  virtual void SetPageLabel(int pageIndex, const std::string& label) = 0;
   virtual void DeleteThumbs(int first, int last) = 0;
   // Told, on the caller's thread, how many pages of a CreateThumbs call are
   // done so far; rendering a long document takes a while.

@@ -167,6 +167,8 @@ struct PageEntry {
   // The streams of the page that a save copies byte for byte, once looked
   // up (null until then, and again after the page's thumbnail changed).
   mutable std::shared_ptr<const std::vector<QPDFObjGen>> storedStreams = nullptr;
+  // The printed page number a viewer is to show; "" for none.
+  std::string label = {};
 };
 
 class RealDocument final : public Document {
@@ -181,6 +183,7 @@ class RealDocument final : public Document {
   void MovePage(int moveAfter, int pageToMove) override;
   void Save(const std::filesystem::path& path) override;
   void SetOpeningView(const OpeningView& view) override;
+  void SetPageLabel(int pageIndex, const std::string& label) override;
   void DeleteThumbs(int first, int last) override;
   std::vector<SkippedThumbnail> CreateThumbs(int first, int last, const PagesDone& pagesDone = {}) override;
   Bookmark& BookmarkRoot() override;

@@ -153,7 +153,7 @@ void RealDocument::InsertPages(int after, const Document& source, int firstSourc
         page = qpdf_.makeIndirectObject(page.shallowCopy());
         present.insert(page.getObjGen());
       }
-      copies.push_back(PageEntry{page, from.origin, from.originIndex});
+      copies.push_back(PageEntry{page, from.origin, from.originIndex, nullptr, from.label});
     }
   } catch (const PdfError&) {
     throw;
@@ -189,6 +189,12 @@ void RealDocument::MovePage(int moveAfter, int pageToMove) {
 void RealDocument::SetOpeningView(const OpeningView& view) {
   CheckOpen();
   openingView_ = view;
+}
+
+void RealDocument::SetPageLabel(int pageIndex, const std::string& label) {
+  CheckOpen();
+  CheckRange(pageIndex, pageIndex);
+  pages_[static_cast<std::size_t>(pageIndex)].label = label;
 }
 
 void RealDocument::DeleteThumbs(int first, int last) {

@@ -74,6 +74,11 @@ std::string FakeDocument::ReadPageText(int pageIndex) const {
   return pages_.at(static_cast<std::size_t>(pageIndex)).text;
 }
 
+acrobat::PageLines FakeDocument::ReadPageLines(int pageIndex) const {
+  const FakePage& page = pages_.at(static_cast<std::size_t>(pageIndex));
+  return page.lines ? *page.lines : acrobat::LinesFromPlainText(page.text);
+}
+
 void FakeDocument::InsertPages(int after, const acrobat::Document& source, int firstSourcePage, int count) {
   const auto& src = dynamic_cast<const FakeDocument&>(source);
   if (count <= 0) return;

@@ -20,9 +20,12 @@ namespace vellumark::testsupport {
 
 struct FakePage {
   std::string text;          // what ReadPageText returns
+  // What ReadPageLines returns; without it, the lines of `text`.
+  std::optional<acrobat::PageLines> lines;
   long long weight = 1000;   // bytes this page adds to a saved file
   std::string label;         // identity for assertions ("P3", "C1-2", "blank")
   bool thumb = false;
+  std::string pageLabel;     // set by SetPageLabel; travels with the page
 };
 
 // A plain copy of a bookmark tree, for assertions after a save.
@@ -85,11 +88,15 @@ class FakeDocument final : public acrobat::Document {
       : engine_(engine), pages_(std::move(pages)), info_(std::move(info)) {}
   int GetNumPages() const override { return static_cast<int>(pages_.size()); }
   std::string ReadPageText(int pageIndex) const override;
+  acrobat::PageLines ReadPageLines(int pageIndex) const override;
   void InsertPages(int after, const acrobat::Document& source, int firstSourcePage, int count) override;
   void DeletePages(int first, int last) override;
   void MovePage(int moveAfter, int pageToMove) override;
   void Save(const std::filesystem::path& path) override;
   void SetOpeningView(const acrobat::OpeningView& view) override { openingView_ = view; }
+  void SetPageLabel(int pageIndex, const std::string& label) override {
+    pages_.at(static_cast<std::size_t>(pageIndex)).pageLabel = label;
+  }
   void DeleteThumbs(int first, int last) override;
   std::vector<acrobat::SkippedThumbnail> CreateThumbs(int first, int last, const PagesDone& pagesDone = {}) override;
   acrobat::Bookmark& BookmarkRoot() override { return root_; }
