@@ -62,8 +62,9 @@ inline constexpr double kPlainTextPageWidth = 595;
 inline constexpr double kPlainTextPageHeight = 842;
 
 // Lines from a plain page text (lines ended by CR or LF) for a source that
-// has no positions: stacked from the top of an A4 page at 12 points, one
-// line per text line, empty lines left out.
+// has no positions: stacked on an A4 page at 12 points, one
+// line per text line, empty lines left out, all in the middle band of the
+// page, so none of them is taken for a running head or a page number.
 PageLines LinesFromPlainText(const std::string& text);
 
 // What the heading recognisers need of a document: its pages and their text.

@@ -5,6 +5,7 @@
 
 #include "bookmarks/heading_numbers.h"
 #include "bookmarks/page_lines.h"
+#include "bookmarks/page_reading.h"
 #include "bookmarks/texts.h"
 #include "platform/narrow.h"
 
@@ -67,6 +68,35 @@ void SpaceAfterMarker(std::u32string& title, char32_t marker) {
   }
 }
 
+bool IsPageDash(char32_t c) { return c == U'-' || c == U'\u2010' || c == U'\u2212' || c == U'\u2013'; }
+
+// Where the prefix of a chapter-local page number begins ("2-" of "2-1",
+// "資-" of "資-3"), in a line whose final digits were taken off: a dash
+// behind a chapter number or a short word (at most three letters or kanji),
+// which stands after the leader or a space, not inside a word of the title.
+// npos when the page number has no prefix.
+std::size_t PagePrefixAt(const std::u32string& text) {
+  constexpr std::size_t kMaxPrefix = 3;
+  if (text.size() < 2 || !IsPageDash(NarrowOne(text.back()))) return std::u32string::npos;
+  const std::size_t dashAt = text.size() - 1;
+  auto isWordChar = [](char32_t c) {
+    return (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z') || (c >= U'\u3400' && c <= U'\u9FFF');
+  };
+  std::size_t at = dashAt;
+  const bool digits = IsDigit(NarrowOne(text[at - 1]));
+  while (at > 0 && dashAt - at < kMaxPrefix) {
+    const char32_t c = NarrowOne(text[at - 1]);
+    if (digits ? !IsDigit(c) : !isWordChar(c)) break;
+    --at;
+  }
+  if (at == dashAt || at == 0) return std::u32string::npos;
+  const char32_t before = NarrowOne(text[at - 1]);
+  if (IsDigit(before) || isWordChar(before) || (before >= U'\u3040' && before <= U'\u30FF')) {
+    return std::u32string::npos;
+  }
+  return at;
+}
+
 std::string WithoutSpaces(const std::string& text) {
   // U+3000 is E3 80 80 in UTF-8; erasing those byte triples cannot cut
   // another character, since 0xE3 only ever starts a sequence.
@@ -119,6 +149,11 @@ ContentsLine ParseContentsLine(const std::string& rawLine, const std::string& de
   }
   parsed.page = value;
   text.erase(text.size() - std::min(text.size(), static_cast<std::size_t>(digits)));
+  parsed.printedPage = platform::ToUtf8(n.substr(n.size() - static_cast<std::size_t>(digits)));
+  if (const auto prefixAt = PagePrefixAt(text); prefixAt != std::u32string::npos) {
+    parsed.printedPage = platform::ToUtf8(text.substr(prefixAt)) + parsed.printedPage;
+    text.erase(prefixAt);
+  }
   parsed.title = platform::ToUtf8(text);
 
   // The leader between title and page is the delimiter written at least
@@ -173,41 +208,132 @@ ContentsLine ParseContentsLine(const std::string& rawLine, const std::string& de
   return parsed;
 }
 
-int ReadContentsPage(const acrobat::PageTextSource& doc, HeadingList& list, const std::string& delimiter,
-                     platform::StatusSink& status) {
+namespace {
+
+// A contents entry on its way into the list: the line as parsed and the
+// page index it is found to stand on.
+struct Entry {
+  ContentsLine line;
+  long long target = 0;
+};
+
+// The page of `file` nearest to `target` whose body holds `title`, preferring
+// pages at or after `notBefore` (contents entries follow the document's
+// order); -1 when no page of the file does. Front pages are not searched:
+// the contents page itself lists every title.
+int FindTitle(const DocumentReading& reading, const std::string& title, int file, int firstBodyPage, int notBefore,
+              long long target) {
+  int best = -1;
+  bool bestInOrder = false;
+  long long bestDistance = 0;
+  for (int i = firstBodyPage; i < reading.PageCount(); ++i) {
+    if (reading.Page(i).file != file || !reading.BodyHolds(i, title)) continue;
+    const bool inOrder = i >= notBefore;
+    const long long distance = i > target ? i - target : target - i;
+    if (best < 0 || (inOrder && !bestInOrder) || (inOrder == bestInOrder && distance < bestDistance)) {
+      best = i;
+      bestInOrder = inOrder;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+// Moves each entry to the page where its heading stands: its printed page
+// number looked up on the pages (job order, never behind the entry before),
+// else counted from the end of the contents; then its title checked there.
+void PlaceEntries(const DocumentReading& reading, std::vector<Entry>& entries, ContentsReading& result) {
+  const int firstBody = std::min(result.frontPageCount, reading.PageCount());
+  int notBefore = firstBody;
+  for (Entry& entry : entries) {
+    long long target = -1;
+    if (reading.HasPrintedNumbers()) {
+      target = reading.FindPrintedNumber(entry.line.printedPage, notBefore);
+      if (target < 0) result.unprintedTitles.push_back(entry.line.title);
+    }
+    if (target < 0) target = static_cast<long long>(entry.line.page) + result.frontPageCount - 1;
+    const bool inside = target >= firstBody && target < reading.PageCount();
+    if (!inside || !reading.BodyHolds(static_cast<int>(target), entry.line.title)) {
+      // A target inside the body is searched for in its own file; one past
+      // the end (no END line, a wrong number) anywhere after the contents.
+      const int file = inside ? reading.Page(static_cast<int>(target)).file : -1;
+      int found = -1;
+      if (file >= 0) {
+        found = FindTitle(reading, entry.line.title, file, firstBody, notBefore, target);
+      } else if (target >= reading.PageCount() && notBefore < reading.PageCount()) {
+        const int lastFile = reading.Page(reading.PageCount() - 1).file;
+        for (int f = reading.Page(notBefore).file; found < 0 && f <= lastFile; ++f) {
+          found = FindTitle(reading, entry.line.title, f, firstBody, notBefore, notBefore);
+        }
+      }
+      if (found >= 0 && found != target) {
+        target = found;
+        result.correctedTitles.push_back(entry.line.title);
+      }
+    }
+    entry.target = target;
+    if (target >= notBefore && target < reading.PageCount()) notBefore = static_cast<int>(target);
+  }
+}
+
+}  // namespace
+
+ContentsReading ReadContentsPage(const DocumentReading& reading, HeadingList& list, const std::string& delimiter,
+                                 platform::StatusSink& status) {
   status.ShowStatus(std::string(kGetBookmarkStatus));
-  const int lastPage = doc.GetNumPages() - 1;
+  ContentsReading result;
+  const int lastPage = reading.PageCount() - 1;
   bool found = false;
-  bool stop = false;
+  int lastWithEntries = -1;
+  std::vector<Entry> entries;
   int i = 0;
   for (; i <= lastPage; ++i) {
-    std::string text = ReadHeadingPageText(doc, i);
+    std::string text = reading.PageText(i);
     // Until the contents are found, a page is searched with its spaces taken
     // out, so "目　次" and "目 次" are found too; the page where they are found
     // is read in that form as well, later pages as they are.
+    const bool firstPage = !found;
     if (!found) {
       text = WithoutSpaces(text);
       found = text.find(kContentsWord) != std::string::npos;
     }
-    if (found) {
-      const auto lines = SplitPageLines(text);
-      for (const auto& line : lines) {
-        if (line.compare(0, kContentsEnd.size(), kContentsEnd) == 0) {
-          stop = true;
-          break;
-        }
-        const ContentsLine parsed = ParseContentsLine(line, delimiter);
-        if (parsed.level >= 0) status.ShowStatus(std::string(kLoadBookmarkStatus) + parsed.title);
-        if (parsed.level >= 0 && parsed.level <= 2) {
-          list.push_back(MakeHeading(parsed.level, parsed.title, parsed.page));
-        }
+    if (!found) continue;
+    bool pageHasEntries = false;
+    for (const auto& line : SplitPageLines(text)) {
+      if (line.compare(0, kContentsEnd.size(), kContentsEnd) == 0) {
+        result.endFound = true;
+        break;
+      }
+      const ContentsLine parsed = ParseContentsLine(line, delimiter);
+      if (parsed.level >= 0) status.ShowStatus(std::string(kLoadBookmarkStatus) + parsed.title);
+      if (parsed.level >= 0 && parsed.level <= 2) {
+        entries.push_back(Entry{parsed, 0});
+        pageHasEntries = true;
       }
     }
-    if (stop) break;
+    if (result.endFound) break;
+    // Without an END line the contents end with the last page that gives
+    // entries: the body after them is not read as contents.
+    if (pageHasEntries) lastWithEntries = i;
+    if (!pageHasEntries && !firstPage) break;
   }
-  // The page holding END and every page before it are front pages; without an
-  // END line the loop ran past the last page and the count is pages + 1.
-  return i + 1;
+  // The page holding END and every page before it are front pages; without
+  // one, the contents pages found and those before them.
+  result.frontPageCount = result.endFound ? i + 1 : (lastWithEntries >= 0 ? lastWithEntries + 1 : i + 1);
+  PlaceEntries(reading, entries, result);
+  for (const Entry& entry : entries) {
+    // Kept in the list as the page a count from the end of the contents
+    // gives, which is what the bookmarks and the split turn back into the
+    // page index.
+    const long long page = entry.target - result.frontPageCount + 1;
+    list.push_back(MakeHeading(entry.line.level, entry.line.title, page));
+  }
+  return result;
+}
+
+int ReadContentsPage(const acrobat::PageTextSource& doc, HeadingList& list, const std::string& delimiter,
+                     platform::StatusSink& status) {
+  return ReadContentsPage(DocumentReading(doc), list, delimiter, status).frontPageCount;
 }
 
 }  // namespace vellumark::bookmarks

@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "bookmarks/heading_numbers.h"
-#include "bookmarks/page_lines.h"
 #include "bookmarks/texts.h"
 #include "platform/decimal.h"
 #include "platform/narrow.h"
@@ -86,18 +85,21 @@ class Scanner {
 
 }  // namespace
 
-void ScanHeadings(const acrobat::PageTextSource& doc, HeadingList& list, platform::StatusSink& status) {
-  const int lastPage = doc.GetNumPages() - 1;
+void ScanHeadings(const DocumentReading& reading, HeadingList& list, platform::StatusSink& status) {
+  const int lastPage = reading.PageCount() - 1;
   list.clear();
   Scanner scanner(list);
   const std::string statusHead = std::string(kGetBookmarkStatus) + " ";
   const std::string statusTail = "/" + Decimal(lastPage);
   for (int i = 0; i <= lastPage; ++i) {
     status.ShowStatus(statusHead + Decimal(i) + statusTail);
-    const auto lines = SplitPageLines(ReadHeadingPageText(doc, i));
-    for (const auto& line : lines) scanner.ExamineLine(line, static_cast<long long>(i) + 1);
+    for (const auto& line : reading.BodyLines(i)) scanner.ExamineLine(line, static_cast<long long>(i) + 1);
     status.Progress(i + 1, lastPage + 1);
   }
+}
+
+void ScanHeadings(const acrobat::PageTextSource& doc, HeadingList& list, platform::StatusSink& status) {
+  ScanHeadings(DocumentReading(doc), list, status);
 }
 
 }  // namespace vellumark::bookmarks

@@ -1,12 +1,7 @@
 #include "bookmarks/page_lines.h"
 
-#include "bookmarks/unified_ideographs.h"
 
 namespace vellumark::bookmarks {
-
-std::string ReadHeadingPageText(const acrobat::PageTextSource& doc, int pageIndex) {
-  return UnifyIdeographs(doc.ReadPageText(pageIndex));
-}
 
 std::vector<std::string> SplitPageLines(const std::string& text) {
   std::vector<std::string> lines;

@@ -51,6 +51,7 @@ void JobSteps::OpenAndAssemble() {
   status_.ShowStatus(kStatusOpenFile);
   WriteTemplateIfMissing(files_.defaultPdfPath);
   workingDocument = std::make_unique<OpenedDocument>(engine_, files_.defaultPdfPath);
+  filePageCounts.clear();
   RemoveAllBookmarks(workingDocument->doc());
   const acrobat::DocumentInfo parentInfo = AppendPdfFile(parentPath);
   // The children come from the job line itself, so nothing the user does to
@@ -78,6 +79,7 @@ acrobat::DocumentInfo JobSteps::AppendPdfFile(const fs::path& path) {
   // file in for its pages and must hear that it had none.
   if (count == 0) Warn(kWarnNoPages + FileNameForStatus(path));
   workingDocument->doc().InsertPages(after, source.doc(), 0, count);
+  filePageCounts.push_back(count);
   acrobat::DocumentInfo info = source.doc().GetDocumentInfo();
   source.Close();
   return info;

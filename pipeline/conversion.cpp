@@ -52,14 +52,31 @@ void JobSteps::MakeOutputPath() {
 }
 
 void JobSteps::RecogniseHeadings() {
+  acrobat::Document& doc = workingDocument->doc();
+  // Printed page numbers start again in every file of the job.
+  std::vector<int> fileStarts;
+  int start = 0;
+  for (std::size_t k = 0; k + 1 < filePageCounts.size(); ++k) fileStarts.push_back(start += filePageCounts[k]);
+  const bookmarks::DocumentReading reading(doc, fileStarts);
   if (options_.headingSource == HeadingSource::kAllPages) {
-    bookmarks::ScanHeadings(workingDocument->doc(), headings_, status_);
+    bookmarks::ScanHeadings(reading, headings_, status_);
   } else {
-    frontPageCount = bookmarks::ReadContentsPage(workingDocument->doc(), headings_, options_.delimiter, status_);
-    // Headings were read, so the contents page was found; a front-page count
-    // past the last page means no "END" line closed it. The job goes on, but
-    // its bookmarks point past the document, which the user must hear.
-    if (!headings_.empty() && frontPageCount > workingDocument->doc().GetNumPages()) Warn(kWarnContentsEndMissing);
+    const auto contents = bookmarks::ReadContentsPage(reading, headings_, options_.delimiter, status_);
+    frontPageCount = contents.frontPageCount;
+    // Headings were read, so the contents page was found; without an "END"
+    // line where it ends was guessed, which the user must hear.
+    if (!headings_.empty() && !contents.endFound) Warn(kWarnContentsEndMissing);
+    if (!contents.unprintedTitles.empty()) {
+      Warn(TitlesWarning(kWarnContentsNumberNotPrinted, contents.unprintedTitles));
+    }
+    if (!contents.correctedTitles.empty()) {
+      Warn(TitlesWarning(kWarnContentsTargetsCorrected, contents.correctedTitles));
+    }
+  }
+  // A viewer's page box shows the number printed on the page; every part
+  // made from these pages carries their labels along.
+  if (reading.HasPrintedNumbers()) {
+    for (int i = 0; i < reading.PageCount(); ++i) doc.SetPageLabel(i, reading.Page(i).printedNumber);
   }
 }
 

@@ -53,6 +53,8 @@ class JobSteps {
   std::vector<std::filesystem::path> children;  // straight from the job line
   std::filesystem::path outputPath;
   int frontPageCount = 0;
+  // The number of pages each file of the job gave, parent first.
+  std::vector<int> filePageCounts;
   // The merged document the job works on, with its view: one object, so the
   // two can never point at different documents or outlive one another.
   std::unique_ptr<OpenedDocument> workingDocument;

@@ -84,15 +84,17 @@ void OutsideBookmarks::Note(const bookmarks::BuiltBookmarks& built) {
   }
 }
 
+std::string TitlesWarning(const std::string& head, const std::vector<std::string>& titles) {
+  std::string text = head;
+  const std::size_t named = std::min(titles.size(), kTitlesNamed);
+  for (std::size_t i = 0; i < named; ++i) text += (i == 0 ? "「" : "、「") + titles[i] + "」";
+  if (titles.size() > named) text += " ほか " + platform::Decimal(titles.size() - named) + " 件";
+  return text;
+}
+
 std::optional<std::string> OutsideBookmarks::Warning() const {
   if (titles_.empty()) return std::nullopt;
-  std::string text = kWarnBookmarksOutsideJob;
-  const std::size_t named = std::min(titles_.size(), kTitlesNamed);
-  for (std::size_t i = 0; i < named; ++i) text += (i == 0 ? "「" : "、「") + titles_[i] + "」";
-  if (titles_.size() > named) {
-    text += " ほか " + platform::Decimal(titles_.size() - named) + " 件";
-  }
-  return text;
+  return TitlesWarning(kWarnBookmarksOutsideJob, titles_);
 }
 
 }  // namespace vellumark::pipeline

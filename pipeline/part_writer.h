@@ -29,6 +29,10 @@ bookmarks::HeadingList SelectSplitPlan(const bookmarks::HeadingList& headings, S
 // read (the size test must never pass on a file that is not there).
 long long SavedFileLength(const std::filesystem::path& path);
 
+// A warning `head` followed by the first few `titles` in 「」, the rest
+// counted ("ほか N 件"): a long report may name hundreds.
+std::string TitlesWarning(const std::string& head, const std::vector<std::string>& titles);
+
 // The titles of the bookmarks whose page lies in no file of the job, each
 // once in the order met: forced creation repeats the later headings in
 // every part, and the user needs each named only once.

@@ -39,10 +39,19 @@ inline constexpr const char* kWarnNoThumbnail = "警告: 描画に時間かメ�
 inline constexpr const char* kWarnPageSuffix = " ページ";
 inline constexpr const char* kWarnNoCutFound = "警告: 分割サイズ以内に切り分けられないため、そのまま保存します: ";
 
-// The contents page has no line "END": every page after it was read as
-// contents, and the bookmarks point past the document.
+// The contents page has no line "END": where the contents end was taken
+// from the pages that give entries, and the bookmarks may be off.
 inline constexpr const char* kWarnContentsEndMissing =
     "警告: 目次の END 行が見つかりません。しおりの移動先が正しくない可能性があります";
+// Contents entries whose heading stood on another page than the contents
+// said, moved there; their titles follow.
+inline constexpr const char* kWarnContentsTargetsCorrected =
+    "警告: 目次のページ番号と本文が一致しないため、しおりの移動先を補正しました: ";
+// Contents entries whose page number is printed on no page although the
+// document prints page numbers: placed by counting pages after the
+// contents; their titles follow.
+inline constexpr const char* kWarnContentsNumberNotPrinted =
+    "警告: 目次のページ番号が本文に印刷されたページ番号にないため、目次の後からページを数えました: ";
 // Bookmarks made (forced creation) whose page lies in no file of the job;
 // their titles follow.
 inline constexpr const char* kWarnBookmarksOutsideJob = "警告: 移動先のページがどのファイルにもないしおりがあります: ";

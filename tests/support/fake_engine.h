@@ -20,12 +20,12 @@ namespace vellumark::testsupport {
 
 struct FakePage {
   std::string text;          // what ReadPageText returns
-  // What ReadPageLines returns; without it, the lines of `text`.
-  std::optional<acrobat::PageLines> lines;
   long long weight = 1000;   // bytes this page adds to a saved file
   std::string label;         // identity for assertions ("P3", "C1-2", "blank")
   bool thumb = false;
-  std::string pageLabel;     // set by SetPageLabel; travels with the page
+  std::string pageLabel = {};  // set by SetPageLabel; travels with the page
+  // What ReadPageLines returns; without it, the lines of `text`.
+  std::optional<acrobat::PageLines> lines = std::nullopt;
 };
 
 // A plain copy of a bookmark tree, for assertions after a save.
