@@ -87,6 +87,7 @@ TEST(HostileInput, LoopingStructuresAreReadOnceAndSavedAsTrees) {
       {"outline item whose /Next is itself", HostilePdfs::OutlineItemNextIsItself, {"0:A"}},
       {"outline items in a circle", HostilePdfs::OutlineItemsInACircle, {"0:A", "0:B", "1:C"}},
       {"name tree whose kid is itself", HostilePdfs::NameTreeKidIsItself, {}},
+      {"page label tree naming each kid twice, forty deep", HostilePdfs::PageLabelKidsRepeatEachOther, {}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

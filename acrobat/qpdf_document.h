@@ -204,6 +204,7 @@ class RealDocument final : public Document {
   void SyncPageTree();
   void WriteOutline();
   void WriteOpeningState();
+  void WritePageLabels();
   void WriteDocumentInfo(const DocumentInfo& info);
   void WriteFile(const std::filesystem::path& path);
   const std::vector<QPDFObjGen>& StoredStreamsOf(const PageEntry& entry) const;

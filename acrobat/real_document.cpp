@@ -4,6 +4,7 @@
 #include <qpdf/Pipeline.hh>
 #include <qpdf/Pl_Buffer.hh>
 #include <qpdf/Pl_Flate.hh>
+#include <qpdf/QPDFNumberTreeObjectHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 #include <qpdf/QUtil.hh>
 
@@ -16,6 +17,7 @@
 #include <utility>
 
 #include "acrobat/engine_messages.h"
+#include "acrobat/page_labels.h"
 #include "acrobat/qpdf_document.h"
 #include "platform/file_io.h"
 
@@ -39,6 +41,78 @@ bool VersionLess(const std::string& a, const std::string& b) {
 QPDFObjectHandle XyzDestination(const QPDFObjectHandle& page, double zoom) {
   return QPDFObjectHandle::newArray({page, QPDFObjectHandle::newName("/XYZ"), QPDFObjectHandle::newNull(),
                                      QPDFObjectHandle::newNull(), QPDFObjectHandle::newReal(zoom, 4)});
+}
+
+// Entries of a /PageLabels tree beyond one per page that a read still
+// walks: room for a few stray ones. A tree whose kids repeat each other
+// lists the same entries over and over, and the walk must end all the same.
+constexpr long long kSpareLabelEntries = 1024;
+// Prefix text a read decodes in all. One long string named as the prefix
+// of every range would otherwise be decoded once per page.
+constexpr long long kLabelPrefixBytesRead = 16LL << 20;
+
+// The labels a viewer shows for the file's pages: read when the file is
+// opened, so that a document saved again (a part given its final links)
+// keeps them, and copied pages carry them like any label.
+std::vector<std::string> ReadPageLabels(QPDF& pdf, int pageCount) {
+  auto tree = pdf.getRoot().getKey("/PageLabels");
+  if (!tree.isDictionary()) return std::vector<std::string>(static_cast<std::size_t>(pageCount));
+  std::vector<LabelRange> ranges;
+  long long entriesLeft = pageCount + kSpareLabelEntries;
+  long long prefixBytesLeft = kLabelPrefixBytesRead;
+  QPDFNumberTreeObjectHelper helper(tree, pdf);
+  for (auto it = helper.begin(); it != helper.end() && entriesLeft > 0; ++it, --entriesLeft) {
+    const long long key = it->first;
+    QPDFObjectHandle value = it->second;  // QPDF's getters are not const
+    if (key >= pageCount) break;
+    // Out of order or not a label dictionary: a viewer could only guess.
+    if (key < 0 || !value.isDictionary() || (!ranges.empty() && key <= ranges.back().firstPage)) continue;
+    LabelRange range;
+    range.firstPage = static_cast<int>(key);
+    auto style = value.getKey("/S");
+    if (style.isNameAndEquals("/D")) range.style = LabelStyle::kDecimal;
+    if (style.isNameAndEquals("/r")) range.style = LabelStyle::kRomanLower;
+    if (style.isNameAndEquals("/R")) range.style = LabelStyle::kRomanUpper;
+    if (style.isNameAndEquals("/a")) range.style = LabelStyle::kLettersLower;
+    if (style.isNameAndEquals("/A")) range.style = LabelStyle::kLettersUpper;
+    auto prefix = value.getKey("/P");
+    if (prefix.isString() && prefixBytesLeft > 0) {
+      const std::string text = prefix.getUTF8Value();
+      prefixBytesLeft -= static_cast<long long>(text.size());
+      range.prefix = BoundedLabelPrefix(text);
+    }
+    auto start = value.getKey("/St");
+    if (start.isInteger()) range.start = start.getIntValue();
+    ranges.push_back(std::move(range));
+  }
+  return LabelsFromRanges(ranges, pageCount);
+}
+
+// A flat number tree: the few ranges a document has need no kids.
+QPDFObjectHandle PageLabelTree(const std::vector<LabelRange>& ranges) {
+  std::vector<QPDFObjectHandle> nums;
+  nums.reserve(ranges.size() * 2);
+  for (const auto& range : ranges) {
+    auto label = QPDFObjectHandle::newDictionary();
+    const char* style = nullptr;
+    switch (range.style) {
+      case LabelStyle::kNone: break;
+      case LabelStyle::kDecimal: style = "/D"; break;
+      case LabelStyle::kRomanLower: style = "/r"; break;
+      case LabelStyle::kRomanUpper: style = "/R"; break;
+      case LabelStyle::kLettersLower: style = "/a"; break;
+      case LabelStyle::kLettersUpper: style = "/A"; break;
+    }
+    if (style != nullptr) label.replaceKey("/S", QPDFObjectHandle::newName(style));
+    // PDFDocEncoding where it can say the prefix, UTF-16BE ("資-") where not.
+    if (!range.prefix.empty()) label.replaceKey("/P", QPDFObjectHandle::newUnicodeString(range.prefix));
+    if (style != nullptr && range.start != 1) label.replaceKey("/St", QPDFObjectHandle::newInteger(range.start));
+    nums.push_back(QPDFObjectHandle::newInteger(range.firstPage));
+    nums.push_back(label);
+  }
+  auto tree = QPDFObjectHandle::newDictionary();
+  tree.replaceKey("/Nums", QPDFObjectHandle::newArray(nums));
+  return tree;
 }
 
 }  // namespace
@@ -68,6 +142,14 @@ RealDocument::RealDocument(std::shared_ptr<LoadedFile> file)
   const auto& pages = file_->pages();
   pages_.reserve(pages.size());
   for (std::size_t i = 0; i < pages.size(); ++i) pages_.push_back(PageEntry{pages[i], file_, static_cast<int>(i)});
+  try {
+    const auto labels = ReadPageLabels(qpdf_, GetNumPages());
+    for (std::size_t i = 0; i < pages_.size(); ++i) pages_[i].label = labels[i];
+  } catch (const std::exception&) {
+    // Labels QPDF cannot read are dropped, as a viewer would show none; the
+    // pages are what count.
+    for (auto& entry : pages_) entry.label.clear();
+  }
   try {
     LoadOutline();
   } catch (const std::exception&) {
@@ -275,6 +357,21 @@ void RealDocument::SyncPageTree() {
   qpdf_.updateAllPagesCache();
 }
 
+// The labels of the pages held now replace whatever the file carried:
+// ranges numbered for another page order would label the wrong pages.
+void RealDocument::WritePageLabels() {
+  std::vector<std::string> labels;
+  labels.reserve(pages_.size());
+  for (const auto& entry : pages_) labels.push_back(entry.label);
+  const auto ranges = RangesFromLabels(labels);
+  auto root = qpdf_.getRoot();
+  if (ranges.empty()) {
+    root.removeKey("/PageLabels");
+  } else {
+    root.replaceKey("/PageLabels", PageLabelTree(ranges));
+  }
+}
+
 void RealDocument::WriteOpeningState() {
   auto root = qpdf_.getRoot();
   if (openingView_) {
@@ -406,6 +503,7 @@ void RealDocument::Save(const std::filesystem::path& path) {
     }
     WriteOutline();
     WriteOpeningState();
+    WritePageLabels();
   } catch (const PdfError&) {
     for (auto& [page, annots] : restoreAnnots) page.replaceKey("/Annots", annots);
     throw;

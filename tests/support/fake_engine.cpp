@@ -181,8 +181,10 @@ std::unique_ptr<acrobat::View> FakeEngine::Open(const std::filesystem::path& pat
   }
   if (const SavedDocument* saved = FindSaved(path)) return std::make_unique<FakeView>(*this, saved->pages, saved->info);
   if (std::filesystem::exists(path)) {
-    return std::make_unique<FakeView>(*this, std::vector<FakePage>{FakePage{"", blankWeight, "blank", false}},
-                                      kBlankBaseInfo);
+    FakePage blank;
+    blank.weight = blankWeight;
+    blank.label = "blank";
+    return std::make_unique<FakeView>(*this, std::vector<FakePage>{blank}, kBlankBaseInfo);
   }
   throw acrobat::PdfError(path, "ファイルが見つかりません");
 }
@@ -206,8 +208,11 @@ std::vector<FakePage> MakePages(const std::string& prefix, int count, long long 
                                 const std::vector<std::string>& texts) {
   std::vector<FakePage> pages;
   for (int i = 0; i < count; ++i) {
-    pages.push_back(FakePage{i < static_cast<int>(texts.size()) ? texts[static_cast<std::size_t>(i)] : "", weight,
-                             prefix + std::to_string(i + 1), false});
+    FakePage page;
+    if (i < static_cast<int>(texts.size())) page.text = texts[static_cast<std::size_t>(i)];
+    page.weight = weight;
+    page.label = prefix + std::to_string(i + 1);
+    pages.push_back(std::move(page));
   }
   return pages;
 }

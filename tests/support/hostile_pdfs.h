@@ -159,6 +159,24 @@ struct HostilePdfs {
     doc.Write(file);
   }
 
+  // Two pages whose /PageLabels number tree names the same kid twice at
+  // each of forty levels: a walk that follows every kid visits the one
+  // label entry 2^40 times.
+  static void PageLabelKidsRepeatEachOther(const std::filesystem::path& file) {
+    CraftedPdf doc;
+    doc.AddTextPage("One");
+    doc.AddTextPage("Two");
+    auto node = doc.pdf().makeIndirectObject(QPDFObjectHandle::parse("<< /Nums [0 << /S /D >>] /Limits [0 0] >>"));
+    for (int level = 0; level < 40; ++level) {
+      auto parent = QPDFObjectHandle::parse("<< /Limits [0 0] >>");
+      parent.replaceKey("/Kids", QPDFObjectHandle::newArray({node, node}));
+      node = doc.pdf().makeIndirectObject(parent);
+    }
+    node.removeKey("/Limits");  // the root of a tree has none
+    doc.pdf().getRoot().replaceKey("/PageLabels", node);
+    doc.Write(file);
+  }
+
   // Two pages under a page tree that claims a thousand million.
   static void PageCountClaimsAThousandMillion(const std::filesystem::path& file) {
     CraftedPdf doc;
