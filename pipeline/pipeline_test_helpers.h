@@ -68,7 +68,7 @@ inline std::string ContentsLine(const std::string& title, int page) {
 }
 
 inline testsupport::FakePage Page(const std::string& label, const std::string& text, long long weight) {
-  return testsupport::FakePage{text, weight, label, false};
+  return testsupport::FakePage{text, std::nullopt, weight, label, false, ""};
 }
 
 // A report as the contents mode expects it: a cover, a contents page listing

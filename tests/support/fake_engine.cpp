@@ -181,7 +181,7 @@ std::unique_ptr<acrobat::View> FakeEngine::Open(const std::filesystem::path& pat
   }
   if (const SavedDocument* saved = FindSaved(path)) return std::make_unique<FakeView>(*this, saved->pages, saved->info);
   if (std::filesystem::exists(path)) {
-    return std::make_unique<FakeView>(*this, std::vector<FakePage>{FakePage{"", blankWeight, "blank", false}},
+    return std::make_unique<FakeView>(*this, std::vector<FakePage>{FakePage{"", std::nullopt, blankWeight, "blank", false, ""}},
                                       kBlankBaseInfo);
   }
   throw acrobat::PdfError(path, "ファイルが見つかりません");
@@ -206,8 +206,8 @@ std::vector<FakePage> MakePages(const std::string& prefix, int count, long long 
                                 const std::vector<std::string>& texts) {
   std::vector<FakePage> pages;
   for (int i = 0; i < count; ++i) {
-    pages.push_back(FakePage{i < static_cast<int>(texts.size()) ? texts[static_cast<std::size_t>(i)] : "", weight,
-                             prefix + std::to_string(i + 1), false});
+    pages.push_back(FakePage{i < static_cast<int>(texts.size()) ? texts[static_cast<std::size_t>(i)] : "",
+                             std::nullopt, weight, prefix + std::to_string(i + 1), false, ""});
   }
   return pages;
 }
