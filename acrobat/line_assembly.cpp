@@ -61,6 +61,10 @@ bool IsCjk(char32_t c) {
          || (c >= 0x20000 && c <= 0x3FFFF);
 }
 
+// Forms in the full-width block that are set half an em wide: half-width
+// katakana, the half-width middle dot of contents leaders, arrows.
+bool IsHalfWidthForm(char32_t c) { return (c >= 0xFF61 && c <= 0xFFDC) || (c >= 0xFFE8 && c <= 0xFFEE); }
+
 // A rectangle turned so that its text reads along +u and its lines follow
 // each other along +v: every reading direction is assembled as if it were
 // ordinary horizontal text.
@@ -89,6 +93,9 @@ struct Piece {
   TextRect page;
   FrameRect frame;
   double size = 0;
+  // The em read off the word's full-width characters, each one em along the
+  // line (other characters taken as half an em); 0 for a word without any.
+  double glyphEm = 0;
   bool spaceAfter = false;
 };
 
@@ -115,6 +122,31 @@ double EmOf(const Piece& piece) {
   return piece.size > 0 ? piece.size : piece.frame.v1 - piece.frame.v0;
 }
 
+double GlyphEmOf(const std::u32string& text, double extent) {
+  double ems = 0;
+  bool fullWidth = false;
+  for (char32_t c : text) {
+    const bool full = IsCjk(c) && !IsHalfWidthForm(c);
+    fullWidth = fullWidth || full;
+    ems += full ? 1.0 : 0.5;
+  }
+  return fullWidth && extent > 0 ? extent / ems : 0;
+}
+
+// The em of the gap between two words. Full-width glyphs show the em as
+// drawn: some producers (Chromium's headings) report twice the size the
+// glyphs are set in, which would halve every gap. The reported size still
+// caps the estimate, so letter-spaced glyphs do not widen it.
+double GapEm(const Piece& before, const Piece& after) {
+  auto drawn = [](const Piece& piece) {
+    return piece.size > 0 ? std::min(piece.size, piece.glyphEm) : piece.glyphEm;
+  };
+  if (before.glyphEm > 0 || after.glyphEm > 0) {
+    return std::max(before.glyphEm > 0 ? drawn(before) : 0.0, after.glyphEm > 0 ? drawn(after) : 0.0);
+  }
+  return std::max(EmOf(before), EmOf(after));
+}
+
 // What a reader sees between two words of one line.
 std::u32string Separator(const Piece& before, const Piece& after) {
   const char32_t last = before.text.back();
@@ -122,7 +154,7 @@ std::u32string Separator(const Piece& before, const Piece& after) {
   // The producer's own ideographic space already separates them.
   if (last == kIdeographicSpace || first == kIdeographicSpace) return {};
   const double gap = after.frame.u0 - before.frame.u1;
-  const double em = std::max(EmOf(before), EmOf(after));
+  const double em = GapEm(before, after);
   if (gap >= kWideGapEm * em) return std::u32string(1, kIdeographicSpace);
   if (IsCjk(last) || IsCjk(first)) {
     return gap >= kIdeographicGapEm * em ? std::u32string(1, kIdeographicSpace) : std::u32string();
@@ -407,9 +439,11 @@ PageLines AssembleLines(const std::vector<TextBox>& boxes, double pageWidth, dou
       // Vertical writing is read down its columns whatever turn the
       // extractor gives it (poppler reports it as one quarter turn).
       piece.frame = ToFrame(piece.page, 1);
+      piece.glyphEm = GlyphEmOf(piece.text, piece.frame.u1 - piece.frame.u0);
       columns.push_back(std::move(piece));
     } else {
       piece.frame = ToFrame(piece.page, turns);
+      piece.glyphEm = GlyphEmOf(piece.text, piece.frame.u1 - piece.frame.u0);
       (turns == 0 ? upright : turned[turns]).push_back(std::move(piece));
     }
   }

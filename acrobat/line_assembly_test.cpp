@@ -78,6 +78,12 @@ INSTANTIATE_TEST_SUITE_P(
                       Word("1", 480.0, 100.3, 486.5, 114.0, 10.5), SpacedWord("1.1", 71.0, 115.1, 86.5, 128.8, 10.5),
                       Word("目的･････････1", 97.0, 115.1, 318.7, 128.8, 10.5)},
                      {{"第1章　総則　1"}, {"1.1　目的･････････1"}}},
+        // Boxes as Chromium writes headings: the reported size is twice
+        // the size the glyphs are drawn in.
+        AssemblyCase{"GapsAreMeasuredInTheEmTheGlyphsAreDrawnIn",
+                     {SpacedWord("第1章", 57, 54.4, 99.1, 95.9, 32), Word("総則", 115.1, 54.4, 147.1, 95.9, 32),
+                      SpacedWord("1.1", 57, 90.8, 76.8, 124.6, 26), Word("業務目的", 89.8, 90.8, 141.8, 124.6, 26)},
+                     {{"第1章　総則"}, {"1.1　業務目的"}}},
         AssemblyCase{"ProducersIdeographicSpaceStaysOne",
                      {Word("第1章　", 71, 67.1, 113.4, 85.3, 14), Word("総則", 127.4, 67.1, 155.4, 85.3, 14),
                       Word("1", 500, 67.1, 507, 85.3, 14),
