@@ -18,7 +18,7 @@ namespace {
 // overlaps fully, while the boxes of consecutive lines, which poppler draws
 // from descender to ascender, overlap by a fifth at most even when set solid.
 constexpr double kSameLineOverlap = 0.5;
-// Gaps along the line, in em of the larger of the two words' sizes.
+// Gaps along the line, in the em of the words beside them (GapEm).
 constexpr double kIdeographicGapEm = 0.8;  // about an ideographic space
 constexpr double kWordGapEm = 0.12;        // above kerning, below a thin space
 constexpr double kWideGapEm = 2.0;         // a blank leader, a tab stop
@@ -133,16 +133,20 @@ double GlyphEmOf(const std::u32string& text, double extent) {
   return fullWidth && extent > 0 ? extent / ems : 0;
 }
 
-// The em of the gap between two words. Full-width glyphs show the em as
-// drawn: some producers (Chromium's headings) report twice the size the
-// glyphs are set in, which would halve every gap. The reported size still
-// caps the estimate, so letter-spaced glyphs do not widen it.
+// The em a word is drawn in. Full-width glyphs show it as drawn: some
+// producers (Chromium's headings) report twice the size the glyphs are set
+// in, which would halve every gap. The reported size still caps the
+// estimate, so letter-spaced glyphs do not widen it.
+double DrawnEm(const Piece& piece) {
+  if (piece.glyphEm > 0) return piece.size > 0 ? std::min(piece.size, piece.glyphEm) : piece.glyphEm;
+  return EmOf(piece);
+}
+
+// The em of the gap between two words: of the Japanese one where there is
+// one (the digits of "1.1" say nothing about the em of the title behind).
 double GapEm(const Piece& before, const Piece& after) {
-  auto drawn = [](const Piece& piece) {
-    return piece.size > 0 ? std::min(piece.size, piece.glyphEm) : piece.glyphEm;
-  };
   if (before.glyphEm > 0 || after.glyphEm > 0) {
-    return std::max(before.glyphEm > 0 ? drawn(before) : 0.0, after.glyphEm > 0 ? drawn(after) : 0.0);
+    return std::max(before.glyphEm > 0 ? DrawnEm(before) : 0.0, after.glyphEm > 0 ? DrawnEm(after) : 0.0);
   }
   return std::max(EmOf(before), EmOf(after));
 }
@@ -318,10 +322,10 @@ std::vector<Assembled> TakeStackedColumns(std::vector<Assembled>& upright) {
   std::vector<std::size_t> open;  // indexes into columns, oldest first
   for (std::size_t g : glyphs) {
     const Piece& glyph = upright[g].pieces.front();
-    const double em = EmOf(glyph);
+    const double em = DrawnEm(glyph);
     auto lastOf = [&](std::size_t c) -> const Piece& { return upright[columns[c].back()].pieces.front(); };
     std::erase_if(open, [&](std::size_t c) {
-      return glyph.page.top - lastOf(c).page.top > kStackedMaxPitchEm * EmOf(lastOf(c));
+      return glyph.page.top - lastOf(c).page.top > kStackedMaxPitchEm * DrawnEm(lastOf(c));
     });
     std::size_t best = columns.size();
     double bestShare = kStackedColumnOverlap;
@@ -329,7 +333,7 @@ std::vector<Assembled> TakeStackedColumns(std::vector<Assembled>& upright) {
     for (std::size_t k = open.size() - tried; k < open.size(); ++k) {
       const Piece& above = lastOf(open[k]);
       const double pitch = glyph.page.top - above.page.top;
-      const double aboveEm = EmOf(above);
+      const double aboveEm = DrawnEm(above);
       const double sizeRatio = std::max(em, aboveEm) / std::max(std::min(em, aboveEm), 1e-9);
       const double narrower = std::min(glyph.page.right - glyph.page.left, above.page.right - above.page.left);
       const double overlap = Overlap(glyph.page.left, glyph.page.right, above.page.left, above.page.right);
@@ -369,7 +373,7 @@ std::vector<Assembled> TakeStackedColumns(std::vector<Assembled>& upright) {
       const double pitch = head.page.top - tail.page.top;
       const double narrower = std::min(head.page.right - head.page.left, tail.page.right - tail.page.left);
       const double overlap = Overlap(head.page.left, head.page.right, tail.page.left, tail.page.right);
-      if (pitch > 0 && pitch <= kStackedBlankPitchEm * EmOf(tail) && narrower > 0 &&
+      if (pitch > 0 && pitch <= kStackedBlankPitchEm * DrawnEm(tail) && narrower > 0 &&
           overlap >= kStackedColumnOverlap * narrower) {
         target = k;
       }
@@ -386,7 +390,7 @@ std::vector<Assembled> TakeStackedColumns(std::vector<Assembled>& upright) {
     std::vector<Piece> pieces;
     for (std::size_t g : column) {
       Piece piece = upright[g].pieces.front();
-      const double em = EmOf(piece);
+      const double em = DrawnEm(piece);
       piece.frame = ToFrame(piece.page, 1);
       // Down the column a glyph takes one em, however tall the font's box
       // is drawn: a blank glyph place then reads as a gap of one em.

@@ -37,7 +37,8 @@ struct TextBox {
 //   space. A gap of 2 em or more is one U+3000 whatever stands beside it,
 //   so a contents line with its leader left blank or a running head with
 //   text at both ends stays one line with one separator. A U+3000 the
-//   producer wrote stays as it is.
+//   producer wrote stays as it is. An em is what a full-width glyph of the
+//   word is drawn as, or else its font size.
 // - Vertical writing, and single CJK glyphs stacked a character apart in
 //   one column, are read as columns top to bottom (kVertical); on a page
 //   mostly in vertical writing the columns are read right to left, after
