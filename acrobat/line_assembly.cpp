@@ -97,6 +97,7 @@ struct Piece {
   // line (other characters taken as half an em); 0 for a word without any.
   double glyphEm = 0;
   bool spaceAfter = false;
+  bool verticalWriting = false;
 };
 
 // A line of one reading direction, with its extent in that direction's
@@ -438,6 +439,7 @@ PageLines AssembleLines(const std::vector<TextBox>& boxes, double pageWidth, dou
                   std::max(box.box.left, box.box.right), std::max(box.box.top, box.box.bottom)};
     piece.size = std::isfinite(box.fontSize) && box.fontSize > 0 ? box.fontSize : 0;
     piece.spaceAfter = box.spaceAfter;
+    piece.verticalWriting = box.verticalWriting;
     const int turns = ((box.rotation % 4) + 4) % 4;
     if (box.verticalWriting) {
       // Vertical writing is read down its columns whatever turn the
@@ -452,8 +454,34 @@ PageLines AssembleLines(const std::vector<TextBox>& boxes, double pageWidth, dou
     }
   }
 
+  // On a page in vertical writing, words turned a quarter are mostly Latin
+  // letters and digits set sideways inside a column ("第2章" with a turned
+  // "2"): they are read with the column they stand in. What forms lines of
+  // its own there is sideways text, read as such.
+  std::vector<Assembled> sideways;
+  if (!columns.empty()) {
+    if (auto down = turned.find(1); down != turned.end()) {
+      for (auto& piece : down->second) columns.push_back(std::move(piece));
+      turned.erase(down);
+    }
+  }
   std::vector<Assembled> horizontal = AssembleFrame(std::move(upright), WritingDirection::kHorizontal);
   std::vector<Assembled> vertical = AssembleFrame(std::move(columns), WritingDirection::kVertical);
+  std::vector<bool> turnedText(vertical.size(), false);
+  for (std::size_t k = 0; k < vertical.size(); ++k) {
+    std::size_t verticalChars = 0;
+    std::size_t chars = 0;
+    for (const auto& piece : vertical[k].pieces) {
+      chars += piece.text.size();
+      if (piece.verticalWriting) verticalChars += piece.text.size();
+    }
+    if (2 * verticalChars >= chars) continue;
+    turnedText[k] = true;
+    vertical[k].line.direction = WritingDirection::kHorizontal;
+    sideways.push_back(std::move(vertical[k]));
+  }
+  EraseMarked(vertical, turnedText);
+  DropRuby(sideways);
   for (auto& column : TakeStackedColumns(horizontal)) vertical.push_back(std::move(column));
   DropRuby(horizontal);
   DropRuby(vertical);  // sorted right to left, each column top to bottom
@@ -483,6 +511,7 @@ PageLines AssembleLines(const std::vector<TextBox>& boxes, double pageWidth, dou
     std::stable_sort(horizontal.begin(), horizontal.end(), ByFrameOrder);
     emit(horizontal);
   }
+  emit(sideways);
   for (auto& group : turned) {
     std::vector<Assembled> lines = AssembleFrame(std::move(group.second), WritingDirection::kHorizontal);
     DropRuby(lines);

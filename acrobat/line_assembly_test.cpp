@@ -116,6 +116,14 @@ INSTANTIATE_TEST_SUITE_P(
                       {"第一章　総則", kVertical, 9.6},
                       {"本報告書は工事の結果をまとめる︒", kVertical},
                       {"1"}}},
+        // A digit set sideways inside a column of vertical writing reads
+        // with its column; a sideways line of its own stays sideways.
+        AssemblyCase{"SidewaysDigitsInAColumnReadWithTheColumn",
+                     {Word("第", 512.9, 88.7, 522.5, 98.3, 9.6, 1, true), Word("2", 513.3, 100.7, 522.2, 105.7, 10, 1),
+                      Word("章", 512.9, 108.1, 522.5, 117.6, 9.6, 1, true),
+                      Word("工事の結果", 495.9, 88.7, 505.5, 136.7, 9.6, 1, true),
+                      Word("Fig.", 300.1, 400, 309, 416, 10, 1), Word("3", 300.1, 419, 309, 424, 10, 1)},
+                     {{"第2章", kVertical}, {"工事の結果", kVertical}, {"Fig. 3"}}},
         // A heading set glyph by glyph down the page in a horizontal font,
         // and a table column of single kanji at an ordinary line pitch.
         AssemblyCase{"GlyphsStackedDownAColumnAreOneVerticalLine",
