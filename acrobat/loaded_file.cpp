@@ -96,6 +96,7 @@ void LoadedFile::ReadStructure() {
   qpdf_->pushInheritedAttributesToPage();
   pages_ = qpdf_->getAllPages();
   textCache_.assign(pages_.size(), std::nullopt);
+  linesCache_.assign(pages_.size(), std::nullopt);
   costs_.assign(pages_.size(), std::nullopt);
   version_ = qpdf_->getPDFVersion();
   NormaliseLinks();

@@ -27,6 +27,7 @@
 #include <thread>
 
 #include "acrobat/engine_messages.h"
+#include "acrobat/line_assembly.h"
 #include "acrobat/qpdf_document.h"
 
 namespace vellumark::acrobat::detail {
@@ -195,6 +196,34 @@ std::string PageText(poppler::page& page) {
   return text;
 }
 
+// The page's words with their positions, assembled into lines by geometry.
+// poppler gives the boxes in points relative to the crop box as shown (its
+// /Rotate applied, y down), while page_rect gives the crop box unturned: a
+// page turned a quarter shows its width as its height.
+PageLines PageLinesOf(poppler::page& page) {
+  const auto crop = page.page_rect(poppler::crop_box);
+  const auto orientation = page.orientation();
+  const bool quarterTurned = orientation == poppler::page::landscape || orientation == poppler::page::seascape;
+  const double width = quarterTurned ? crop.height() : crop.width();
+  const double height = quarterTurned ? crop.width() : crop.height();
+  const std::vector<poppler::text_box> words = page.text_list(poppler::page::text_list_include_font);
+  std::vector<TextBox> boxes;
+  boxes.reserve(words.size());
+  for (const auto& word : words) {
+    TextBox box;
+    const auto ustr = word.text().to_utf8();
+    box.text.assign(ustr.begin(), ustr.end());
+    const auto bbox = word.bbox();
+    box.box = {bbox.left(), bbox.top(), bbox.right(), bbox.bottom()};
+    box.fontSize = word.get_font_size();
+    box.verticalWriting = word.get_wmode() == poppler::text_box::vertical_wmode;
+    box.rotation = word.rotation();
+    box.spaceAfter = word.has_space_after();
+    boxes.push_back(std::move(box));
+  }
+  return AssembleLines(boxes, width, height);
+}
+
 // RGB rows of `width` pixels, `stride` bytes apart, packed and compressed.
 ThumbnailImage PackThumbnail(const char* data, int width, int height, int stride) {
   ThumbnailImage thumb;
@@ -333,6 +362,24 @@ std::vector<std::string> ExtractPageTexts(LoadedFile& file, const std::vector<in
     throw PdfError(file.path(), kTooComplex);
   }
   return texts;
+}
+
+std::vector<PageLines> ExtractPageLines(LoadedFile& file, const std::vector<int>& pageIndexes) {
+  EnsurePopplerReadable(file);
+  // The same budgets as the plain text: poppler runs the same text output
+  // over the page.
+  for (int index : pageIndexes) file.CostOf(index);
+  std::vector<PageLines> pages(pageIndexes.size());
+  try {
+    ForEachPage<PopplerDocument>(pageIndexes.size(), PopplerDocuments(file),
+                                 [&](PopplerDocument& doc, std::size_t k) {
+                                   auto page = PageOf(*doc, pageIndexes[k], file, kPageTextUnreadable);
+                                   pages[k] = PageLinesOf(*page);
+                                 });
+  } catch (const std::bad_alloc&) {
+    throw PdfError(file.path(), kTooComplex);
+  }
+  return pages;
 }
 
 std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector<int>& pageIndexes,

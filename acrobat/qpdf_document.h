@@ -70,6 +70,8 @@ class LoadedFile {
 
   // Cached text of the file's pages, filled by the document on demand.
   std::vector<std::optional<std::string>>& textCache() { return textCache_; }
+  // Cached lines of the file's pages, likewise.
+  std::vector<std::optional<PageLines>>& linesCache() { return linesCache_; }
 
   // Gives every page its own, pruned resource dictionary when the pages
   // share one (word processors name every image of the document in one
@@ -98,6 +100,7 @@ class LoadedFile {
   std::vector<QPDFObjectHandle> pages_;
   std::map<int, std::vector<PageLink>> links_;
   std::vector<std::optional<std::string>> textCache_;
+  std::vector<std::optional<PageLines>> linesCache_;
   std::string version_;
   bool preparedForCopy_ = false;
   bool popplerUsesRepair_ = false;
@@ -178,6 +181,7 @@ class RealDocument final : public Document {
 
   int GetNumPages() const override;
   std::string ReadPageText(int pageIndex) const override;
+  PageLines ReadPageLines(int pageIndex) const override;
   void InsertPages(int after, const Document& source, int firstSourcePage, int count) override;
   void DeletePages(int first, int last) override;
   void MovePage(int moveAfter, int pageToMove) override;
@@ -244,6 +248,8 @@ void EnsurePopplerReadable(LoadedFile& file);
 // Page texts and thumbnails through poppler, on worker threads, one poppler
 // document per thread. Indexes are page indexes of `file`.
 std::vector<std::string> ExtractPageTexts(LoadedFile& file, const std::vector<int>& pageIndexes);
+// The same pages as positioned lines in reading order.
+std::vector<PageLines> ExtractPageLines(LoadedFile& file, const std::vector<int>& pageIndexes);
 
 // How many poppler documents the engine has opened so far: text and
 // thumbnails must cost one parse per file and worker, not one per page.

@@ -115,6 +115,23 @@ QPDFObjectHandle PageLabelTree(const std::vector<LabelRange>& ranges) {
   return tree;
 }
 
+// The origin pages of `origin` this document holds that `cache` has no
+// entry for yet, ascending: one poppler pass reads them all, so a scan of
+// the whole document parses each source file once.
+template <typename Cached>
+std::vector<int> UnreadPagesOf(const std::vector<PageEntry>& pages, const std::shared_ptr<LoadedFile>& origin,
+                               const std::vector<std::optional<Cached>>& cache) {
+  std::vector<int> missing;
+  for (const auto& other : pages) {
+    if (other.origin != origin) continue;
+    if (cache[static_cast<std::size_t>(other.originIndex)]) continue;
+    missing.push_back(other.originIndex);
+  }
+  std::sort(missing.begin(), missing.end());
+  missing.erase(std::unique(missing.begin(), missing.end()), missing.end());
+  return missing;
+}
+
 }  // namespace
 
 std::string Utf8Path(const std::filesystem::path& path) {
@@ -191,19 +208,21 @@ std::string RealDocument::ReadPageText(int pageIndex) const {
   auto& cache = entry.origin->textCache();
   auto& slot = cache.at(static_cast<std::size_t>(entry.originIndex));
   if (slot) return *slot;
-  // One poppler pass over every page of this origin that is still unread,
-  // so a scan of the whole document parses each source file once.
-  std::vector<int> missing;
-  for (const auto& other : pages_) {
-    if (other.origin != entry.origin) continue;
-    if (cache[static_cast<std::size_t>(other.originIndex)]) continue;
-    if (std::find(missing.begin(), missing.end(), other.originIndex) == missing.end()) {
-      missing.push_back(other.originIndex);
-    }
-  }
-  std::sort(missing.begin(), missing.end());
+  const std::vector<int> missing = UnreadPagesOf(pages_, entry.origin, cache);
   auto texts = ExtractPageTexts(*entry.origin, missing);
   for (std::size_t k = 0; k < missing.size(); ++k) cache[static_cast<std::size_t>(missing[k])] = std::move(texts[k]);
+  return *slot;
+}
+
+PageLines RealDocument::ReadPageLines(int pageIndex) const {
+  if (pageIndex < 0 || pageIndex >= GetNumPages()) throw PdfError(file_->path(), kBadPageRange);
+  const PageEntry& entry = pages_[static_cast<std::size_t>(pageIndex)];
+  auto& cache = entry.origin->linesCache();
+  auto& slot = cache.at(static_cast<std::size_t>(entry.originIndex));
+  if (slot) return *slot;
+  const std::vector<int> missing = UnreadPagesOf(pages_, entry.origin, cache);
+  auto lines = ExtractPageLines(*entry.origin, missing);
+  for (std::size_t k = 0; k < missing.size(); ++k) cache[static_cast<std::size_t>(missing[k])] = std::move(lines[k]);
   return *slot;
 }
 

@@ -68,7 +68,11 @@ inline std::string ContentsLine(const std::string& title, int page) {
 }
 
 inline testsupport::FakePage Page(const std::string& label, const std::string& text, long long weight) {
-  return testsupport::FakePage{text, weight, label, false};
+  testsupport::FakePage page;
+  page.text = text;
+  page.weight = weight;
+  page.label = label;
+  return page;
 }
 
 // A report as the contents mode expects it: a cover, a contents page listing
