@@ -20,6 +20,10 @@ namespace {
 constexpr double kSameLineOverlap = 0.5;
 // Gaps along the line, in the em of the words beside them (GapEm).
 constexpr double kIdeographicGapEm = 0.8;  // about an ideographic space
+// Next to Japanese text a gap below this is the spacing word processors and
+// TeX put between kanji and digits (a quarter em), not a space anybody typed;
+// from it up to an ideographic space's width it is a half-width space.
+constexpr double kJapaneseSpaceGapEm = 0.4;
 constexpr double kWordGapEm = 0.12;        // above kerning, below a thin space
 constexpr double kWideGapEm = 2.0;         // a blank leader, a tab stop
 // Ruby is set at half the size of its base, tight above it.
@@ -162,7 +166,8 @@ std::u32string Separator(const Piece& before, const Piece& after) {
   const double em = GapEm(before, after);
   if (gap >= kWideGapEm * em) return std::u32string(1, kIdeographicSpace);
   if (IsCjk(last) || IsCjk(first)) {
-    return gap >= kIdeographicGapEm * em ? std::u32string(1, kIdeographicSpace) : std::u32string();
+    if (gap >= kIdeographicGapEm * em) return std::u32string(1, kIdeographicSpace);
+    return gap >= kJapaneseSpaceGapEm * em ? U" " : std::u32string();
   }
   if (gap >= kWordGapEm * em || (before.spaceAfter && gap > 0)) return U" ";
   return {};

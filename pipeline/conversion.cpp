@@ -74,10 +74,10 @@ void JobSteps::RecogniseHeadings() {
     }
   }
   // A viewer's page box shows the number printed on the page; every part
-  // made from these pages carries their labels along.
-  if (reading.HasPrintedNumbers()) {
-    for (int i = 0; i < reading.PageCount(); ++i) doc.SetPageLabel(i, reading.Page(i).printedNumber);
-  }
+  // made from these pages carries their labels along. Labels an input file
+  // brought with it are replaced too: they number that file alone, not the
+  // job, and a document without readable numbers gets none.
+  for (int i = 0; i < reading.PageCount(); ++i) doc.SetPageLabel(i, reading.Page(i).printedNumber);
 }
 
 void JobSteps::SaveOneFile() {

@@ -108,9 +108,10 @@ TEST_F(EndToEndTest, FixtureJobFitsInPart001WhateverTheUnit) {
 }
 
 // Fourteen pages of about 150 KB each: five fit in a 1 MB part, six do not.
+// The headings are set with the ideographic space a Japanese report has.
 const std::vector<std::string> kReportHeadings = {
-    "第1章 総則", "1.1 目的", "1.2 範囲", "", "1.2.1 対象", "", "第2章 設計",
-    "2.1 地形",   "",         "2.2 地質", "", "第3章 施工", "3.1 工程", "",
+    "第1章　総則", "1.1　目的", "1.2　範囲", "", "1.2.1　対象", "", "第2章　設計",
+    "2.1　地形",   "",         "2.2　地質", "", "第3章　施工", "3.1　工程", "",
 };
 constexpr int kImageBytes = 150000;
 
@@ -221,14 +222,14 @@ TEST_F(LargeReportTest, ForcedCreationLinksTheLaterHeadingsIntoTheirParts) {
   // it, named without a folder, at its page there, at 100 %, in place.
   const WrittenPdf first = ReadWrittenPdf(parts[0]);
   ASSERT_EQ(Titles(first.outline),
-            (std::vector<std::string>{"表紙", "第1章 総則", "第2章 設計", "第3章 施工"}));
+            (std::vector<std::string>{"表紙", "第1章　総則", "第2章　設計", "第3章　施工"}));
   struct Link {
     const OutlineNode& node;
     std::string file;
     int page;  // 0-based in that file
   };
   const OutlineNode& chapter3 = first.outline[3];
-  ASSERT_EQ(Titles(chapter3.children), (std::vector<std::string>{"3.1 工程"}));
+  ASSERT_EQ(Titles(chapter3.children), (std::vector<std::string>{"3.1　工程"}));
   const std::vector<Link> links = {
       {first.outline[2], "大型報告書_002.PDF", 1},
       {first.outline[2].children.at(0), "大型報告書_002.PDF", 2},
@@ -247,7 +248,8 @@ TEST_F(LargeReportTest, ForcedCreationLinksTheLaterHeadingsIntoTheirParts) {
     EXPECT_EQ(link.node.javaScript, "");
   }
   // The page a link opens really is the heading's page: part 003 as a reader
-  // shows it, read with poppler.
+  // shows it, read with poppler (whose plain text gives the ideographic
+  // space as a space).
   const auto third = PageTexts(parts[2]);
   ASSERT_GT(third.size(), 2U);
   EXPECT_NE(third[1].find("第3章 施工"), std::string::npos);
@@ -255,7 +257,7 @@ TEST_F(LargeReportTest, ForcedCreationLinksTheLaterHeadingsIntoTheirParts) {
 
   // The second part: chapter 2 at its own page, chapter 3 in part 003.
   const WrittenPdf second = ReadWrittenPdf(parts[1]);
-  EXPECT_EQ(Titles(second.outline), (std::vector<std::string>{"第2章 設計", "第3章 施工"}));
+  EXPECT_EQ(Titles(second.outline), (std::vector<std::string>{"第2章　設計", "第3章　施工"}));
   EXPECT_EQ(second.outline[0].targetPage, 1);
   EXPECT_EQ(second.outline[0].remoteFile, "");
   EXPECT_EQ(second.outline[1].remoteFile, "大型報告書_003.PDF");
