@@ -40,18 +40,61 @@ char32_t NarrowOne(char32_t c) {
   return narrowed.empty() ? c : narrowed.front();
 }
 
+// The characters a contents leader is drawn with. Word processors and
+// typesetters choose among them, and the text layer gives what was drawn:
+// a user who typed "・" must still find Word's "·" leaders.
+constexpr std::u32string_view kLeaderClass = U"\uFF65\u30FB\u00B7\u2027\u2026\u2025\uFF0E.";
+
+bool IsLeaderChar(char32_t c) { return kLeaderClass.find(c) != std::u32string_view::npos; }
+
 // Where the leader between title and page number begins: the delimiter
-// written twice in a row. Typesetting systems space their leader dots
+// written twice in a row, or, when the delimiter is one of the leader
+// characters, any two of them. Typesetting systems space their leader dots
 // ("． ． ． ．"), and a contents page after the first keeps its spaces, so
 // spaces may stand between the two. npos when there is no leader.
 std::size_t FindLeader(const std::u32string& text, const std::u32string& delimiter) {
-  // Each round moves `at` on by at least one character.
-  for (auto at = text.find(delimiter); at != std::u32string::npos; at = text.find(delimiter, at + 1)) {
-    std::size_t next = at + delimiter.size();
+  const bool leaderClass = delimiter.size() == 1 && IsLeaderChar(delimiter[0]);
+  auto leaderAt = [&](std::size_t at) {
+    if (leaderClass) return at < text.size() && IsLeaderChar(text[at]) ? std::size_t{1} : std::size_t{0};
+    return text.compare(at, delimiter.size(), delimiter) == 0 ? delimiter.size() : std::size_t{0};
+  };
+  // Each round moves `at` on by one character.
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    const std::size_t first = leaderAt(at);
+    if (first == 0) continue;
+    std::size_t next = at + first;
     while (next < text.size() && IsGroupSpace(text[next])) ++next;
-    if (text.compare(next, delimiter.size(), delimiter) == 0) return at;
+    if (leaderAt(next) > 0) return at;
+    // "…" and "‥" are leader dots written as one character.
+    if (leaderClass && (text[at] == U'\u2026' || text[at] == U'\u2025')) return at;
   }
   return std::u32string::npos;
+}
+
+// A page number set after a wide gap instead of leaders (LaTeX's chapter
+// lines, tables of contents laid out with tabs): three or more spaces in
+// front of it. npos when there are fewer.
+std::size_t FindWideGap(const std::u32string& text) {
+  constexpr std::size_t kWideGapSpaces = 3;
+  std::size_t at = text.size();
+  while (at > 0 && IsGroupSpace(text[at - 1])) --at;
+  return text.size() - at >= kWideGapSpaces && at > 0 ? at : std::u32string::npos;
+}
+
+// The heading level the groups at the very start of a title give: a chain
+// of 第-groups (the smallest unit named wins: "第3章第2節" is a section),
+// a chapter without 第 (序章, 付録A), or an Arabic number directly followed
+// by its marker ("1章"); -1 when the title opens with none. A group further
+// inside the title is text: "1.1第3章の検討結果の反映" is an item.
+int StartGroupLevel(const std::u32string& title) {
+  if (const auto number = ReadLeadingNumber(title)) {
+    if (number->kind == LeadingNumber::Kind::kNamed) return 0;
+    if (number->kind == LeadingNumber::Kind::kOrdinal) return number->item ? 2 : (number->section ? 1 : 0);
+    return -1;
+  }
+  std::size_t k = 0;
+  while (k < title.size() && IsDigit(NarrowOne(title[k]))) ++k;
+  return k > 0 && k < title.size() ? MarkerLevel(title[k]) : -1;
 }
 
 // Makes sure the first `marker` that ends a heading-number group is followed
@@ -159,50 +202,60 @@ ContentsLine ParseContentsLine(const std::string& rawLine, const std::string& de
   // The leader between title and page is the delimiter written at least
   // twice; a single one may belong to the title. No delimiter, no leader.
   if (delimiter.empty()) return parsed;
-  const auto leaderAt = FindLeader(text, platform::ToU32(delimiter));
+  auto leaderAt = FindLeader(text, platform::ToU32(delimiter));
+  if (leaderAt == std::u32string::npos) leaderAt = FindWideGap(text);
   if (leaderAt == std::u32string::npos) return parsed;
   std::u32string title = TrimSpaces(text.substr(0, leaderAt));
   // Spaces around a spaced leader belong to the leader, not to the title.
   while (!title.empty() && title.back() == kIdeographicSpace) title.pop_back();
+  // A figure or table list entry is never a heading.
+  if (IsCaption(title)) return parsed;
 
   // Separate a leading heading number from the title with an ideographic
-  // space ("1.1目的" → "1.1　目的"). A number starts with 1–9 and goes on
-  // over digits and full stops, both tested narrowed, so "１．１業務目的"
-  // reads as the number １．１ and keeps its full-width characters. A number
-  // directly followed by its marker ("1章総則") is one heading-number group
-  // and is not split; the marker gets its space below.
-  if (!title.empty() && IsDigit(NarrowOne(title.front())) && NarrowOne(title.front()) != U'0') {
-    bool dotted = false;
+  // space ("1.1目的" → "1.1　目的", "1-1業務目的" → "1-1　業務目的"). The
+  // number is tested narrowed, so "１．１業務目的" reads as the number １．１
+  // and keeps its full-width characters; a number starting with 0 is left
+  // as it stands.
+  const auto number = ReadLeadingNumber(title);
+  const bool dotted = number && number->kind == LeadingNumber::Kind::kDotted && NarrowOne(title.front()) != U'0';
+  if (dotted) {
+    if (number->endAt < title.size()) title.insert(number->endAt, 1, kIdeographicSpace);
+  } else if (!number && !title.empty() && IsDigit(NarrowOne(title.front())) && NarrowOne(title.front()) != U'0') {
+    // Other numbers ("1. 総則", "1.1. 目的") get their space the same way:
+    // in front of the first character that is neither digit nor full stop,
+    // unless that is the marker of a group ("1章総則").
     for (std::size_t k = 1; k < title.size(); ++k) {
       const char32_t c = NarrowOne(title[k]);
-      if (c == U'.' || IsDigit(c)) {
-        dotted = dotted || c == U'.';
-        continue;
-      }
-      if (dotted || MarkerLevel(title[k]) < 0) title.insert(k, 1, kIdeographicSpace);
+      if (c == U'.' || IsDigit(c)) continue;
+      if (MarkerLevel(title[k]) < 0) title.insert(k, 1, kIdeographicSpace);
       break;
     }
   }
 
   std::replace(title.begin(), title.end(), U' ', kIdeographicSpace);
 
-  // The number of full stops in the heading number gives the depth:
-  // 1.2 a section, 1.2.3 an item; １．２ counts as 1.2.
+  // The level comes from the number at the start of the title: its groups
+  // (1.2 or 1-2 a section, 1.2.3 an item), or for other numbers the full
+  // stops in front of the first space ("1. 総則" a section).
   const std::u32string narrowed = platform::Narrow(title);
-  const auto spaceAt = narrowed.find(U' ');
-  if (spaceAt != std::u32string::npos && narrowed.find(U'.') != std::u32string::npos) {
-    parsed.level = static_cast<int>(
-        std::count(narrowed.begin(), narrowed.begin() + static_cast<std::ptrdiff_t>(spaceAt), U'.'));
+  if (dotted) {
+    parsed.level = number->groups - 1;
+  } else if (!number) {
+    const auto spaceAt = narrowed.find(U' ');
+    if (spaceAt != std::u32string::npos && narrowed.find(U'.') < spaceAt) {
+      parsed.level = static_cast<int>(
+          std::count(narrowed.begin(), narrowed.begin() + static_cast<std::ptrdiff_t>(spaceAt), U'.'));
+    }
   }
-  // A heading-number group wins over the dotted number, the smallest unit
-  // named by a group last: a line with 第2項 is an item even when it also
-  // names its chapter. Markers inside words ("1.1　検討項目") do not count.
-  int markerLevel = -1;
-  for (const auto& group : MarkerGroups(title)) markerLevel = std::max(markerLevel, MarkerLevel(group.unit));
-  if (markerLevel >= 0) parsed.level = markerLevel;
-
-  SpaceAfterMarker(title, kChapter);
-  SpaceAfterMarker(title, kSection);
+  // Heading-number groups at the start win over the dotted number, the
+  // smallest unit named last: a line with 第2項 is an item even when it also
+  // names its chapter. Markers inside words ("1.1　検討項目") and groups
+  // further inside the title do not count.
+  if (const int groupLevel = StartGroupLevel(title); groupLevel >= 0) {
+    parsed.level = groupLevel;
+    SpaceAfterMarker(title, kChapter);
+    SpaceAfterMarker(title, kSection);
+  }
 
   parsed.title = platform::ToUtf8(title);
   return parsed;
@@ -245,11 +298,15 @@ int FindTitle(const DocumentReading& reading, const std::string& title, int file
 void PlaceEntries(const DocumentReading& reading, std::vector<Entry>& entries, ContentsReading& result) {
   const int firstBody = std::min(result.frontPageCount, reading.PageCount());
   int notBefore = firstBody;
+  // Where the last printed number was found: the next is looked for from
+  // there, even when a title check moved the last entry further on.
+  int printedFrom = firstBody;
   for (Entry& entry : entries) {
     long long target = -1;
     if (reading.HasPrintedNumbers()) {
-      target = reading.FindPrintedNumber(entry.line.printedPage, notBefore);
+      target = reading.FindPrintedNumber(entry.line.printedPage, printedFrom);
       if (target < 0) result.unprintedTitles.push_back(entry.line.title);
+      if (target >= 0) printedFrom = static_cast<int>(target);
     }
     if (target < 0) target = static_cast<long long>(entry.line.page) + result.frontPageCount - 1;
     const bool inside = target >= firstBody && target < reading.PageCount();
@@ -278,12 +335,35 @@ void PlaceEntries(const DocumentReading& reading, std::vector<Entry>& entries, C
 
 }  // namespace
 
+// "図目次", "表目次", "図一覧", "表一覧" (spaces taken out).
+bool OpensFigureList(const std::string& line) {
+  const std::string key = WithoutSpaces(line);
+  for (const char* word : {"図目次", "表目次", "図一覧", "表一覧"}) {
+    if (key.rfind(word, 0) == 0) return true;
+  }
+  return false;
+}
+
+bool OpensWithHeadingNumber(const std::string& line) {
+  const std::u32string text = TrimSpaces(platform::ToU32(line));
+  return ReadLeadingNumber(text).has_value() || StartGroupLevel(text) >= 0;
+}
+
+// A line that may go on on the next one: it opens with a heading number
+// but ends in no page number.
+bool MayWrap(const std::string& line) {
+  const std::u32string narrowed = platform::Narrow(TrimSpaces(platform::ToU32(line)));
+  return !narrowed.empty() && !IsDigit(narrowed.back()) && OpensWithHeadingNumber(line);
+}
+
 ContentsReading ReadContentsPage(const DocumentReading& reading, HeadingList& list, const std::string& delimiter,
                                  platform::StatusSink& status) {
   status.ShowStatus(std::string(kGetBookmarkStatus));
   ContentsReading result;
   const int lastPage = reading.PageCount() - 1;
   bool found = false;
+  bool inFigureList = false;
+  std::string wrapped;  // a line whose title goes on on the next line
   int lastWithEntries = -1;
   std::vector<Entry> entries;
   int i = 0;
@@ -299,12 +379,42 @@ ContentsReading ReadContentsPage(const DocumentReading& reading, HeadingList& li
     }
     if (!found) continue;
     bool pageHasEntries = false;
-    for (const auto& line : SplitPageLines(text)) {
+    const auto lines = SplitPageLines(text);
+    // The page the contents were found on is read without its spaces; a
+    // line that gives no entry so is tried as it stands, where a wide gap
+    // may separate its title from its page number.
+    const auto spacedLines = firstPage ? SplitPageLines(reading.PageText(i)) : std::vector<std::string>{};
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+      const std::string& line = lines[k];
       if (line.compare(0, kContentsEnd.size(), kContentsEnd) == 0) {
         result.endFound = true;
         break;
       }
-      const ContentsLine parsed = ParseContentsLine(line, delimiter);
+      // A list of figures or tables follows the contents: its entries are
+      // captions, not headings.
+      if (OpensFigureList(line)) inFigureList = true;
+      if (inFigureList) continue;
+      ContentsLine parsed = ParseContentsLine(line, delimiter);
+      if (parsed.level < 0 && k < spacedLines.size()) {
+        ContentsLine spaced = ParseContentsLine(spacedLines[k], delimiter);
+        if (spaced.level >= 0) parsed = std::move(spaced);
+      }
+      // A title wrapped onto the next line, or a chapter number whose title
+      // stands on the next line ("第十章" / "維持管理計画 ･･･ 45"), is one
+      // entry.
+      if (!wrapped.empty()) {
+        if (parsed.level < 0 && !OpensWithHeadingNumber(line)) {
+          ContentsLine joined = ParseContentsLine(wrapped + line, delimiter);
+          if (joined.level >= 0) parsed = std::move(joined);
+        }
+        wrapped.clear();
+      } else if (parsed.level < 0 && MayWrap(line)) {
+        wrapped = line;
+        // A bare number is set apart from its title by a space.
+        const auto number = ReadLeadingNumber(TrimSpaces(platform::ToU32(line)));
+        if (number && number->endAt >= TrimSpaces(platform::ToU32(line)).size()) wrapped += " ";
+        continue;
+      }
       if (parsed.level >= 0) status.ShowStatus(std::string(kLoadBookmarkStatus) + parsed.title);
       if (parsed.level >= 0 && parsed.level <= 2) {
         entries.push_back(Entry{parsed, 0});

@@ -24,6 +24,7 @@ struct LineCase {
   int level;
   std::string title;  // checked only for headings
   int page;           // checked only for headings
+  std::string printedPage = "";  // checked when given
 };
 
 // Failure messages name the case instead of dumping its bytes.
@@ -38,6 +39,7 @@ TEST_P(ParseContentsLineTable, ParsesTheContentsLine) {
   if (c.level >= 0) {
     EXPECT_EQ(parsed.title, c.title);
     EXPECT_EQ(parsed.page, c.page);
+    if (!c.printedPage.empty()) EXPECT_EQ(parsed.printedPage, c.printedPage);
   }
 }
 
@@ -56,14 +58,33 @@ INSTANTIATE_TEST_SUITE_P(
                  15},
         LineCase{"SectionMarkerGetsASpace", "第3節構造･････････21", kDot, 1, "第3節　構造", 21},
         LineCase{"ItemMarkerWinsOverChapter", "第1章第2項概要･････5", kDot, 2, "第1章　第2項概要", 5},
-        LineCase{"SectionMarkerWinsOverNumber", "1.2.3第4節･････5", kDot, 1, "1.2.3　第4節　", 5},
+        // The number at the start gives the level; a group inside the
+        // title is text.
+        LineCase{"GroupInsideTheTitleIsText", "1.2.3第4節･････5", kDot, 2, "1.2.3　第4節", 5},
+        LineCase{"ChapterGroupInsideASectionTitle", "1.1.1第3章の検討結果の反映･････8", kDot, 2,
+                 "1.1.1　第3章の検討結果の反映", 8},
         LineCase{"MarkerAtTheEndGetsTheSpaceToo", "第1章･････1", kDot, 0, "第1章　", 1},
         LineCase{"OnlyTheLastSixDigitsArePage", "第1章総則･････1234567", kDot, 0, "第1章　総則", 234567},
         LineCase{"FullWidthPageNumber", "第1章総則･････１２", kDot, 0, "第1章　総則", 12},
         LineCase{"KatakanaBeforeThePageNumber", "第1章ガイダンス･････12", kDot, 0, "第1章　ガイダンス", 12},
         LineCase{"KatakanaAfterTheHeadingNumber", "1.1データ･････3", kDot, 1, "1.1　データ", 3},
         LineCase{"OtherDelimiter", "第1章総則｜｜｜｜1", "｜", 0, "第1章　総則", 1},
-        LineCase{"LeaderOfAnotherCharacter", "第1章総則・・・・・1", kDot, -1, "", 0},
+        // The leader characters stand for each other, whichever one the
+        // user typed; any other delimiter is matched as typed.
+        LineCase{"LeaderOfAnotherLeaderCharacter", "第1章総則・・・・・1", kDot, 0, "第1章　総則", 1},
+        LineCase{"WordMiddleDotLeader", "第1章 総則 ··········· 1", "・", 0, "第1章　総則", 1},
+        LineCase{"FullStopLeader", "1.1 目的 . . . . . . 3", "･", 1, "1.1　　目的", 3},
+        LineCase{"EllipsisLeader", "1.1目的……3", "･", 1, "1.1　目的", 3},
+        LineCase{"OtherDelimiterAsTyped", "第1章総則・・・・・1", "*", -1, "", 0},
+        // LaTeX's chapter lines: the page after a wide gap, no leader.
+        LineCase{"WideGapInsteadOfLeader", "第1章 総則      12", kDot, 0, "第1章　総則", 12},
+        LineCase{"HyphenatedSection", "1-1業務目的･････2", kDot, 1, "1-1　業務目的", 2},
+        LineCase{"HyphenatedItem", "2-3-1 検討･････5", kDot, 2, "2-3-1　　検討", 5},
+        LineCase{"LetteredSection", "A.1荷重･････31", kDot, 1, "A.1　荷重", 31},
+        LineCase{"Appendix", "付録A 計算書･････30", kDot, 0, "付録A　計算書", 30},
+        LineCase{"FigureListEntry", "図-1.1 位置図･････3", kDot, -1, "", 0},
+        LineCase{"ChapterLocalPageNumber", "第2章設計･････2-1", kDot, 0, "第2章　設計", 1, "2-1"},
+        LineCase{"AppendixPageNumber", "1.1写真･････資-3", kDot, 1, "1.1　写真", 3, "資-3"},
         LineCase{"SingleDelimiterIsNoLeader", "第1章総則･1", kDot, -1, "", 0},
         LineCase{"EmptyDelimiterNeverMatches", "第1章総則･････1", "", -1, "", 0},
         LineCase{"ShorterThanSixCharacters", "目次", kDot, -1, "", 0},
@@ -87,7 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"SpacedGroup", "第 2 節 構造 ･････ 21", kDot, 1, "第　2　節　構造", 21},
         LineCase{"KanjiItem", "第三項詳細･････4", kDot, 2, "第三項詳細", 4},
         LineCase{"FullWidthChapter", "第１２章文章の書き方･････30", kDot, 0, "第１２章　文章の書き方", 30},
-        LineCase{"GroupAfterDottedNumberWins", "2.1第3項調節池の容量･････6", kDot, 2, "2.1　第3項調節池の容量", 6},
+        LineCase{"GroupAfterDottedNumberIsText", "2.1第3項調節池の容量･････6", kDot, 1, "2.1　第3項調節池の容量", 6},
         // Full-width heading numbers read as their narrowed form.
         LineCase{"FullWidthSection", "１．１業務目的･････5", kDot, 1, "１．１　業務目的", 5},
         LineCase{"FullWidthSectionWithItsSpace", "１．１　業務目的･････5", kDot, 1, "１．１　　業務目的", 5},
@@ -179,6 +200,19 @@ INSTANTIATE_TEST_SUITE_P(
                     // Without END the contents end with the last page that
                     // gives entries.
                     2},
+        // A list of figures or tables after the contents gives no entries.
+        ReadingCase{"FigureAndTableListsAreNoEntries",
+                    {PageText({"目次", "第1章総則･････1", "1.1 目的･････1", "図 目 次", "図-1.1 位置図･････3",
+                               "1.2 配置図･････4", "表目次", "表-1.1 一覧･････5", "END"})},
+                    {"第1章　総則\t1", "\t1.1　目的\t1"},
+                    1},
+        // A title wrapped onto the next line, and a chapter number whose
+        // title stands on the next line, are one entry each.
+        ReadingCase{"WrappedTitles",
+                    {PageText({"目次", "1.1 設計条件の整理および", "基本方針の検討･････2", "第十章",
+                               "維持管理計画･････45", "1.2 概要･････3", "END"})},
+                    {"\t1.1　設計条件の整理および基本方針の検討\t2", "第十章　維持管理計画\t45", "\t1.2　概要\t3"},
+                    1},
         ReadingCase{"SpacedContentsWordIsFound",
                     {PageText({"目 　次", "第1章 総則 ･･･ 1", "END"})},
                     {"第1章　総則\t1"},

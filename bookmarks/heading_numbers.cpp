@@ -1,6 +1,7 @@
 #include "bookmarks/heading_numbers.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "bookmarks/texts.h"
 #include "platform/decimal.h"
@@ -81,6 +82,63 @@ std::size_t ArabicRun(std::u32string_view text, std::size_t at, std::string& num
   return end;
 }
 
+bool IsFullStop(char32_t c) { return c == U'.' || c == U'\uFF0E'; }
+
+bool IsNumberDash(char32_t c) {
+  return c == U'-' || c == U'\uFF0D' || c == U'\u2010' || c == U'\u2011' || c == U'\u2212' || c == U'\u2013';
+}
+
+// A Roman numeral from `at` on: one of the numeral characters Ⅰ–Ⅻ, or up to
+// six of I, V, X (either width) spelling a number the usual way. Its value
+// (0 for none) and the index past it.
+std::pair<int, std::size_t> RomanRun(std::u32string_view text, std::size_t at) {
+  if (at < text.size() && text[at] >= U'\u2160' && text[at] <= U'\u216B') {
+    return {static_cast<int>(text[at] - U'\u2160') + 1, at + 1};
+  }
+  std::string letters;
+  std::size_t end = at;
+  while (end < text.size() && letters.size() < 6) {
+    char32_t c = text[end];
+    if (c >= U'\uFF21' && c <= U'\uFF3A') c = c - U'\uFF21' + U'A';
+    if (c != U'I' && c != U'V' && c != U'X') break;
+    letters += static_cast<char>(c);
+    ++end;
+  }
+  static constexpr const char* kWritten[] = {"",    "I",    "II",    "III", "IV", "V",   "VI",  "VII", "VIII",
+                                             "IX",  "X",    "XI",    "XII", "XIII", "XIV", "XV",  "XVI", "XVII",
+                                             "XVIII", "XIX", "XX"};
+  for (int value = 1; value <= 20; ++value) {
+    if (letters == kWritten[value]) return {value, end};
+  }
+  return {0, at};
+}
+
+// Words that continue a sentence straight after a heading number: "第3章で
+//述べた", "第2節の結果を", "参考資料として", "第1章、第2章". A heading sets its
+// title apart or starts it with a noun.
+bool StartsASentence(std::u32string_view text, std::size_t at) {
+  if (at >= text.size()) return false;
+  const std::u32string_view rest = text.substr(at);
+  // Titles that begin with a particle's character.
+  for (const std::u32string_view title : {U"はじめに", U"まえがき", U"まとめ", U"もくじ"}) {
+    if (rest.substr(0, title.size()) == title) return false;
+  }
+  static constexpr std::u32string_view kParticles = U"でのにをはがもとへや、。，";
+  if (kParticles.find(rest.front()) != std::u32string_view::npos) return true;
+  for (const std::u32string_view word : {U"から", U"まで", U"より"}) {
+    if (rest.substr(0, word.size()) == word) return true;
+  }
+  return false;
+}
+
+bool IsAsciiLike(char32_t c) { return (c > U' ' && c < 0x7F) || (c >= U'\uFF01' && c <= U'\uFF5E'); }
+
+char32_t LatinLetter(char32_t c) {
+  if (c >= U'\uFF21' && c <= U'\uFF3A') return c - U'\uFF21' + U'A';
+  if (c >= U'A' && c <= U'Z') return c;
+  return 0;
+}
+
 std::size_t SkipSpaces(std::u32string_view text, std::size_t at) {
   while (at < text.size() && IsGroupSpace(text[at])) ++at;
   return at;
@@ -109,6 +167,19 @@ std::optional<NumberGroup> OrdinalGroupAt(std::u32string_view text, std::size_t 
   const std::size_t numberAt = SkipSpaces(text, at + 1);
   NumberGroup group{};
   std::size_t numberEnd = ArabicRun(text, numberAt, group.number);
+  // "第1.2節": a dotted number names a section of chapter 1.
+  while (numberEnd > numberAt && numberEnd + 1 < text.size() && IsFullStop(text[numberEnd]) &&
+         ArabicDigit(text[numberEnd + 1]) >= 0) {
+    std::string more;
+    numberEnd = ArabicRun(text, numberEnd + 1, more);
+    group.number += "." + more;
+  }
+  if (numberEnd == numberAt) {
+    if (const auto [value, end] = RomanRun(text, numberAt); value > 0) {
+      group.number = Decimal(value);
+      numberEnd = end;
+    }
+  }
   if (numberEnd == numberAt) {
     while (numberEnd < text.size() && IsKanjiNumeral(text[numberEnd])) ++numberEnd;
     if (numberEnd == numberAt) return std::nullopt;
@@ -134,6 +205,144 @@ std::vector<NumberGroup> MarkerGroups(std::u32string_view title) {
     if (group && MarkerLevel(group->unit) >= 0) groups.push_back(*group);
   }
   return groups;
+}
+
+namespace {
+
+std::optional<LeadingNumber> OrdinalNumber(std::u32string_view line, std::size_t start) {
+  LeadingNumber number;
+  number.kind = LeadingNumber::Kind::kOrdinal;
+  bool marker = false;
+  std::size_t at = start;
+  std::size_t end = start;
+  // Every group moves `at` past its unit character, so the loop ends within
+  // the length of the line.
+  while (const auto group = OrdinalGroupAt(line, at)) {
+    const int level = MarkerLevel(group->unit);
+    if (level == 0 && !number.chapter) number.chapterNumber = group->number;
+    number.chapter = number.chapter || level == 0;
+    number.section = number.section || level == 1;
+    number.item = number.item || level == 2;
+    marker = marker || level >= 0;
+    end = group->unitAt + 1;
+    at = SkipSpaces(line, end);
+  }
+  if (!marker || StartsASentence(line, end)) return std::nullopt;
+  number.endAt = end;
+  return number;
+}
+
+// 序章, 終章, 付録 (perhaps with its letter or number), 参考資料, 資料編,
+// 資料-1: chapters without 第. The name must stand alone or be followed by
+// a space: "参考資料として" is a sentence, "付録資料による" too.
+std::optional<LeadingNumber> NamedChapter(std::u32string_view line, std::size_t start) {
+  const std::u32string_view rest = line.substr(start);
+  LeadingNumber number;
+  number.kind = LeadingNumber::Kind::kNamed;
+  number.chapter = true;
+  std::size_t end = 0;
+  for (const std::u32string_view name : {U"序章", U"終章", U"参考資料", U"資料編"}) {
+    if (rest.substr(0, name.size()) == name) end = name.size();
+  }
+  auto numberAfter = [&](std::size_t at, bool letters) {
+    std::size_t k = at;
+    if (k < rest.size() && IsNumberDash(rest[k])) ++k;
+    std::string digits;
+    const std::size_t digitsEnd = ArabicRun(rest, k, digits);
+    if (digitsEnd > k) {
+      number.chapterNumber = digits;
+      return digitsEnd;
+    }
+    if (letters && k < rest.size() && LatinLetter(rest[k]) != 0) {
+      number.chapterNumber = std::string(1, static_cast<char>(LatinLetter(rest[k])));
+      return k + 1;
+    }
+    return at;
+  };
+  if (end == 0 && rest.substr(0, 2) == U"付録") end = numberAfter(2, true);
+  if (end == 0 && rest.substr(0, 2) == U"資料") {
+    end = numberAfter(2, false);
+    if (end == 2) end = 0;  // 資料 alone is a word, 資料-1 a name
+  }
+  if (end == 0) return std::nullopt;
+  if (end < rest.size() && !IsGroupSpace(rest[end])) return std::nullopt;
+  number.endAt = start + end;
+  return number;
+}
+
+// 1.2, 1-2, 1.2.3, A.1: groups of digits after a first group of digits or
+// one Latin letter, joined by full stops or dashes.
+std::optional<LeadingNumber> DottedNumber(std::u32string_view line, std::size_t start) {
+  LeadingNumber number;
+  number.kind = LeadingNumber::Kind::kDotted;
+  std::size_t at = start;
+  std::string first;
+  at = ArabicRun(line, start, first);
+  if (at == start) {
+    if (at + 1 >= line.size() || LatinLetter(line[at]) == 0) return std::nullopt;
+    first = std::string(1, static_cast<char>(LatinLetter(line[at])));
+    at = start + 1;
+  } else {
+    // The group as written: "01" is not chapter 1's number.
+    first.clear();
+    for (std::size_t k = start; k < at; ++k) first += static_cast<char>('0' + ArabicDigit(line[k]));
+  }
+  number.firstGroup = first;
+  number.groups = 1;
+  // Each round moves `at` past one separator and its digits.
+  while (at + 1 < line.size() && (IsFullStop(line[at]) || IsNumberDash(line[at])) && ArabicDigit(line[at + 1]) >= 0) {
+    // The second group starts with 1 to 9: "1.0" is a version, not a section.
+    if (number.groups == 1 && ArabicDigit(line[at + 1]) == 0) return std::nullopt;
+    std::string digits;
+    at = ArabicRun(line, at + 1, digits);
+    ++number.groups;
+  }
+  if (number.groups < 2) return std::nullopt;
+  // A unit or anything ASCII straight after the number: "3.50m", "1.2kN",
+  // "1.1a", a date "2024-1-5/…".
+  if (at < line.size() && IsAsciiLike(line[at])) return std::nullopt;
+  if (StartsASentence(line, at) || IsMeasurementsOnly(line.substr(start))) return std::nullopt;
+  number.endAt = at;
+  return number;
+}
+
+}  // namespace
+
+std::optional<LeadingNumber> ReadLeadingNumber(std::u32string_view line) {
+  const std::size_t start = SkipSpaces(line, 0);
+  if (start >= line.size()) return std::nullopt;
+  if (line[start] == kOrdinal) return OrdinalNumber(line, start);
+  if (auto named = NamedChapter(line, start)) return named;
+  return DottedNumber(line, start);
+}
+
+bool IsCaption(std::u32string_view line) {
+  std::size_t at = SkipSpaces(line, 0);
+  if (at >= line.size() || (line[at] != U'図' && line[at] != U'表')) return false;
+  at = SkipSpaces(line, at + 1);
+  if (at < line.size() && IsNumberDash(line[at])) at = SkipSpaces(line, at + 1);
+  return at < line.size() && ArabicDigit(line[at]) >= 0;
+}
+
+bool IsMeasurementsOnly(std::u32string_view text) {
+  // A unit is a few ASCII letters or signs: m, mm, kN/m, %.
+  constexpr std::size_t kMaxUnitLength = 4;
+  bool anyNumber = false;
+  std::size_t at = 0;
+  // Each round moves `at` past one token.
+  while ((at = SkipSpaces(text, at)) < text.size()) {
+    std::size_t end = at;
+    bool digit = false;
+    while (end < text.size() && !IsGroupSpace(text[end])) {
+      if (!IsAsciiLike(text[end])) return false;
+      digit = digit || ArabicDigit(text[end]) >= 0;
+      ++end;
+    }
+    if (!digit && end - at > kMaxUnitLength) return false;
+    anyNumber = anyNumber || digit;
+    at = end;
+  }
+  return anyNumber;
 }
 
 }  // namespace vellumark::bookmarks

@@ -8,6 +8,8 @@
 //   (U+0020, U+3000) may stand between the three pieces;
 // - without 第, an Arabic number at the very start of a title directly
 //   followed by the marker: 1章, ２節.
+// The number after 第 may also be a Roman numeral (第Ⅱ章, 第II章) or a
+// dotted number (第1.2節).
 // The last digits of a dotted number never form a group ("4.1項目別集計" is
 // section 4.1), and a kanji numeral without 第 ("十項目") is a word.
 #include <cstddef>
@@ -39,5 +41,41 @@ std::vector<NumberGroup> MarkerGroups(std::u32string_view title);
 
 // Spaces that may separate the pieces of a group: U+0020 and U+3000.
 bool IsGroupSpace(char32_t c);
+
+// The heading number that opens a line, as a reader tells a heading from a
+// sentence that happens to begin with one:
+// - 第-groups: 第3章, 第Ⅱ章, 第1.2節, 第3章 第1節, 第3編第1章;
+// - names of their own: 序章, 終章, 付録, 付録A, 参考資料, 資料編, 資料-1;
+// - dotted or hyphenated numbers: 1.2, 1-2, 1.2.3, 2-3-1, A.1, A-1.
+// Not a heading number: a group directly followed by a particle or a comma
+// ("第3章で述べたとおり", "第2節の結果を"), a number directly followed by a
+// unit or anything ASCII ("3.50m", "1.2kN"), a figure or table caption
+// ("図-1.1", "表 2.3").
+struct LeadingNumber {
+  enum class Kind { kOrdinal, kNamed, kDotted };
+  Kind kind = Kind::kOrdinal;
+  // For 第-groups: whether a 章, 節 or 項 group stands among them.
+  bool chapter = false;
+  bool section = false;
+  bool item = false;
+  // For dotted numbers: how many groups (1.2 has two) and the first one,
+  // narrowed and without leading zeros ("1", "A").
+  int groups = 0;
+  std::string firstGroup;
+  // What a dotted number under this chapter begins with: "3" after 第3章,
+  // "A" after 付録A; empty when the chapter has no such number.
+  std::string chapterNumber;
+  // Index just past the number (and, for a named heading, its name).
+  std::size_t endAt = 0;
+};
+std::optional<LeadingNumber> ReadLeadingNumber(std::u32string_view line);
+
+// Whether the line is a figure or table caption or list entry: 図 or 表,
+// perhaps a dash or space, then a digit ("図-1.1 位置図", "表 2.3 一覧").
+bool IsCaption(std::u32string_view line);
+
+// Whether the text is nothing but numbers with units ("3.50m 3.25m",
+// "1.2 kN/m2"): the dimension line of a drawing, never a heading.
+bool IsMeasurementsOnly(std::u32string_view text);
 
 }  // namespace vellumark::bookmarks

@@ -1,6 +1,7 @@
 #include "bookmarks/heading_scan.h"
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 #include "bookmarks/heading_numbers.h"
@@ -12,75 +13,147 @@ namespace vellumark::bookmarks {
 
 namespace {
 
-constexpr char32_t kOrdinal = U'第';
 constexpr char32_t kSectionMark = U'§';
+constexpr char32_t kIdeographicSpace = U'\u3000';
+// A chapter title set on the line after its number ("第十章" / "維持管理計
+// 画") is at most this long; a longer next line is body text.
+constexpr std::size_t kMaxTitleLineLength = 40;
 
 bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
 
 using platform::Decimal;
 
+// A title as two headings are compared: narrowed, without spaces.
+std::u32string TitleKey(const std::u32string& title) {
+  std::u32string key;
+  for (const char32_t c : platform::Narrow(title)) {
+    if (!IsGroupSpace(c)) key += c;
+  }
+  return key;
+}
+
 class Scanner {
  public:
   explicit Scanner(HeadingList& list) : list_(list) {}
 
-  void ExamineLine(const std::string& line, long long pageNumber) {
-    const std::u32string l = platform::ToU32(line);
+  void ExaminePage(const std::vector<acrobat::TextLine>& lines, long long pageNumber) {
+    // The right edge of the page's text: a heading that reaches it may go on
+    // on the next line.
+    double textRight = 0;
+    for (const auto& line : lines) textRight = std::max(textRight, line.box.right);
+    // Each round moves k on by one line, or two when the next line was
+    // taken into this one's title.
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+      const acrobat::TextLine* next = k + 1 < lines.size() ? &lines[k + 1] : nullptr;
+      if (ExamineLine(lines[k], next, textRight, pageNumber)) ++k;
+    }
+  }
+
+ private:
+  // Returns whether `next` was taken into the heading's title.
+  bool ExamineLine(const acrobat::TextLine& line, const acrobat::TextLine* next, double textRight,
+                   long long pageNumber) {
+    const std::u32string l = platform::ToU32(line.text);
     const std::u32string n = platform::Narrow(l);
 
     // A line that ends in a digit is taken for a page number (or a contents
     // line with its page), never for a heading.
-    if (!n.empty() && IsDigit(n.back())) return;
+    if (n.empty() || IsDigit(n.back())) return false;
+    if (l.front() == kSectionMark) {
+      list_.push_back(MakeHeading(Heading::kSection, line.text, pageNumber));
+      return false;
+    }
+    const auto number = ReadLeadingNumber(l);
+    if (!number) return false;
 
-    if (!l.empty() && l.front() == kOrdinal) ExamineOrdinalGroups(l, line, pageNumber);
+    // A numbered heading continues the chapter in force: under chapter 3,
+    // "3.2 …" is a section and "3.2.1 …" an item; before any chapter, or
+    // under another, such a line is a cross-reference or a list, no heading.
+    if (number->kind == LeadingNumber::Kind::kDotted) {
+      if (!ContinuesChapter(number->firstGroup)) return false;
+      if (number->endAt >= l.size()) return false;  // the bare number
+      std::u32string title = l;
+      const bool joined = JoinWrapped(title, line, next, textRight);
+      list_.push_back(MakeHeading(number->groups == 2 ? Heading::kSection : Heading::kItem,
+                                  platform::ToUtf8(title), pageNumber));
+      return joined;
+    }
 
-    if (!l.empty() && l.front() == kSectionMark) list_.push_back(MakeHeading(Heading::kSection, line, pageNumber));
-
-    // Numbered headings continue the current chapter's number: under chapter
-    // 3, "3.2 …" is a section and "3.2.1 …" an item. The number after the
-    // prefix must start with 1–9, so "3.0" and "3. はじめに" are no headings.
-    const std::size_t prefixLength = chapterPrefix_.size();
-    if (prefixLength == 0 || n.size() < prefixLength + 2) return;
-    if (n.compare(0, prefixLength, chapterPrefix_) != 0) return;
-    const char32_t next = n[prefixLength];
-    if (next < U'1' || next > U'9') return;
-    const auto stops = std::count(n.begin(), n.end(), U'.');
-    list_.push_back(MakeHeading(stops == 1 ? Heading::kSection : Heading::kItem, line, pageNumber));
+    std::u32string title = l;
+    bool joined = false;
+    if (number->endAt >= l.size() || SkipsToEnd(l, number->endAt)) {
+      // "第十章" alone: its title stands on the next line.
+      joined = TitleOnNextLine(title, next);
+    } else {
+      joined = JoinWrapped(title, line, next, textRight);
+    }
+    const std::string text = platform::ToUtf8(title);
+    if (number->chapter) {
+      // A chapter line that repeats the chapter in force (a heading set again
+      // at the top of its next page) is not a new chapter.
+      const std::u32string key = TitleKey(title);
+      if (key != chapterKey_) list_.push_back(MakeHeading(Heading::kChapter, text, pageNumber));
+      chapterKey_ = key;
+      chapterNumber_ = number->chapterNumber;
+      anyChapter_ = true;
+    }
+    if (number->section) list_.push_back(MakeHeading(Heading::kSection, text, pageNumber));
+    if (number->item) list_.push_back(MakeHeading(Heading::kItem, text, pageNumber));
+    return joined;
   }
 
- private:
-  // A line that begins with 第 is a heading when heading-number groups stand
-  // at its start, one after another: "第3章 第1節" is a chapter and a
-  // section, "第3編第1章" a chapter. Only the groups count, not words after
-  // them: "第2章 調節池" is a chapter and nothing else. One line gives at
-  // most one entry per level, in the order chapter, section, item.
-  void ExamineOrdinalGroups(const std::u32string& l, const std::string& line, long long pageNumber) {
-    std::optional<std::string> chapterNumber;  // set by the first 第…章 group
-    bool section = false;
-    bool item = false;
-    // Every group moves `at` past its unit character, so the loop ends
-    // within the length of the line.
-    std::size_t at = 0;
-    while (const auto group = OrdinalGroupAt(l, at)) {
-      if (group->unit == kChapter && !chapterNumber) chapterNumber = group->number;
-      section = section || group->unit == kSection;
-      item = item || group->unit == kItem;
-      at = group->unitAt + 1;
-      while (at < l.size() && IsGroupSpace(l[at])) ++at;
+  bool ContinuesChapter(const std::string& firstGroup) const {
+    if (!anyChapter_) return false;
+    // An appendix without a letter of its own takes sections lettered "A.1".
+    if (chapterNumber_.empty()) return firstGroup.size() == 1 && firstGroup[0] >= 'A' && firstGroup[0] <= 'Z';
+    return firstGroup == chapterNumber_;
+  }
+
+  static bool SkipsToEnd(const std::u32string& l, std::size_t at) {
+    while (at < l.size() && IsGroupSpace(l[at])) ++at;
+    return at >= l.size();
+  }
+
+  static bool TitleOnNextLine(std::u32string& title, const acrobat::TextLine* next) {
+    if (next == nullptr) return false;
+    const std::u32string nextText = platform::ToU32(next->text);
+    const std::u32string narrowed = platform::Narrow(nextText);
+    if (nextText.empty() || nextText.size() > kMaxTitleLineLength || IsDigit(narrowed.back())) return false;
+    if (nextText.front() == kSectionMark || ReadLeadingNumber(nextText) || IsCaption(nextText)) return false;
+    while (!title.empty() && IsGroupSpace(title.back())) title.pop_back();
+    title += kIdeographicSpace;
+    title += nextText;
+    return true;
+  }
+
+  // A title that runs to the right edge of the text and goes on, in the
+  // same size, on a short next line set close below it.
+  static bool JoinWrapped(std::u32string& title, const acrobat::TextLine& line, const acrobat::TextLine* next,
+                          double textRight) {
+    if (next == nullptr || line.direction != next->direction) return false;
+    if (line.direction != acrobat::WritingDirection::kHorizontal) return false;
+    const double size = line.fontSize > 0 ? line.fontSize : line.box.bottom - line.box.top;
+    if (!(size > 0)) return false;
+    const bool reachesEdge = line.box.right >= textRight - size;
+    const bool sameSize = std::abs(next->fontSize - line.fontSize) <= 0.1 * size;
+    const bool close = next->box.top - line.box.bottom < size;
+    const bool endsShort = next->box.right < textRight - 2 * size;
+    if (!reachesEdge || !sameSize || !close || !endsShort) return false;
+    const std::u32string nextText = platform::ToU32(next->text);
+    const std::u32string narrowed = platform::Narrow(nextText);
+    if (nextText.empty() || IsDigit(narrowed.back()) || ReadLeadingNumber(nextText) || IsCaption(nextText)) {
+      return false;
     }
-    if (chapterNumber) {
-      list_.push_back(MakeHeading(Heading::kChapter, line, pageNumber));
-      // Numbered lines continue this chapter: "3." after 第3章.
-      chapterPrefix_.clear();
-      for (const char c : *chapterNumber) chapterPrefix_ += static_cast<char32_t>(c);
-      chapterPrefix_ += U'.';
-    }
-    if (section) list_.push_back(MakeHeading(Heading::kSection, line, pageNumber));
-    if (item) list_.push_back(MakeHeading(Heading::kItem, line, pageNumber));
+    title += nextText;
+    return true;
   }
 
   HeadingList& list_;
-  // "3." after a chapter 3 line; carried from page to page.
-  std::u32string chapterPrefix_;
+  // The chapter in force, carried from page to page: its number ("3"; "A"
+  // for 付録A; "" for a chapter without one) and its title as compared.
+  bool anyChapter_ = false;
+  std::string chapterNumber_;
+  std::u32string chapterKey_;
 };
 
 }  // namespace
@@ -93,7 +166,7 @@ void ScanHeadings(const DocumentReading& reading, HeadingList& list, platform::S
   const std::string statusTail = "/" + Decimal(lastPage);
   for (int i = 0; i <= lastPage; ++i) {
     status.ShowStatus(statusHead + Decimal(i) + statusTail);
-    for (const auto& line : reading.BodyLines(i)) scanner.ExamineLine(line, static_cast<long long>(i) + 1);
+    scanner.ExaminePage(reading.BodyTextLines(i), static_cast<long long>(i) + 1);
     status.Progress(i + 1, lastPage + 1);
   }
 }

@@ -307,6 +307,15 @@ void DocumentReading::ReadPrintedNumbers() {
   }
 }
 
+std::vector<acrobat::TextLine> DocumentReading::BodyTextLines(int pageIndex) const {
+  const ReadPage& page = Page(pageIndex);
+  std::vector<acrobat::TextLine> lines;
+  for (std::size_t k = 0; k < page.lines.lines.size(); ++k) {
+    if (!page.furniture[k]) lines.push_back(page.lines.lines[k]);
+  }
+  return lines;
+}
+
 std::vector<std::string> DocumentReading::BodyLines(int pageIndex) const {
   const ReadPage& page = Page(pageIndex);
   std::vector<std::string> lines;

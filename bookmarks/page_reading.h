@@ -28,7 +28,9 @@ class DocumentReading {
   int PageCount() const { return static_cast<int>(pages_.size()); }
   const ReadPage& Page(int pageIndex) const { return pages_.at(static_cast<std::size_t>(pageIndex)); }
 
-  // The texts of the page's lines that are not furniture, top to bottom.
+  // The page's lines that are not furniture, in reading order.
+  std::vector<acrobat::TextLine> BodyTextLines(int pageIndex) const;
+  // Their texts.
   std::vector<std::string> BodyLines(int pageIndex) const;
   // The page's whole text, furniture included, one line after another with
   // CR between them: the form the contents page is searched in.
