@@ -45,22 +45,10 @@ class TreeBuilder {
     section_ = nullptr;
   }
 
-  // The chapter, and for an item the section, in force where the document
-  // starts, both pointing at its first page.
-  void ChapterInForce(const std::string& title) {
-    chapter_ = &AddTopLevel(title, Target{});
-    section_ = nullptr;
-    lastLevel_ = kChapterLevel;
-  }
-
-  void SectionInForce(const std::string& title) {
-    sectionCount_ = 1;
-    section_ = &AddUnderChapter(title, Target{});
-    lastLevel_ = kSectionLevel;
-  }
-
-  // Returns whether a bookmark was made.
-  bool Add(const Heading& heading, const Target& target) {
+  // Returns whether a bookmark was made. A heading in force where the
+  // document starts is made without a status text: it was announced where
+  // it stands.
+  bool Add(const Heading& heading, const Target& target, bool announce = true) {
     switch (heading.level) {
       case kChapterLevel:
         chapter_ = &AddTopLevel(heading.title, target);
@@ -86,7 +74,7 @@ class TreeBuilder {
       default:
         return false;
     }
-    status_.ShowStatus(std::string(kMakeBookmarkStatus) + heading.title);
+    if (announce) status_.ShowStatus(std::string(kMakeBookmarkStatus) + heading.title);
     return true;
   }
 
@@ -130,12 +118,38 @@ std::string MakeBookmarkAction(int pageIndex) {
   return "this.pageNum=" + platform::Decimal(pageIndex) + ";\r\nthis.zoom=100;\r\n";
 }
 
+namespace {
+
+// The headings in force before heading `end` of the list, chapter first:
+// the last chapter, the last section after it and the last item after that,
+// down to level `deepest`.
+std::vector<std::size_t> HeadingsInForce(const HeadingList& headings, std::size_t end, int deepest) {
+  std::vector<std::size_t> chain;
+  std::size_t from = 0;
+  for (int level = kChapterLevel; level <= deepest; ++level) {
+    std::optional<std::size_t> found;
+    for (std::size_t k = end; k-- > from;) {
+      if (headings[k].level == level) {
+        found = k;
+        break;
+      }
+      // A heading above this level ends the search: a section before the
+      // chapter in force belongs to an earlier chapter.
+      if (headings[k].level < level) break;
+    }
+    // A list without chapters still has its section in force.
+    if (!found) continue;
+    chain.push_back(*found);
+    from = *found + 1;
+  }
+  return chain;
+}
+
+}  // namespace
+
 BuiltBookmarks BuildBookmarks(acrobat::Document& doc, int pageOffset, int frontPageCount, const HeadingList& headings,
                               const BookmarkOptions& options, platform::StatusSink& status) {
   BuiltBookmarks built;
-  // Without headings the document keeps whatever bookmarks it has.
-  if (headings.empty()) return built;
-
   acrobat::Bookmark& root = doc.BookmarkRoot();
   root.Remove();
 
@@ -159,46 +173,30 @@ BuiltBookmarks BuildBookmarks(acrobat::Document& doc, int pageOffset, int frontP
 
   TreeBuilder tree(root, status);
   // The cover is the job's first page: in a later part it is reached in the
-  // first part, when the part carries the whole tree.
+  // first part, when the part carries the whole tree. A document without
+  // any heading still gets it, so the reader sees where the job begins.
   if (pageOffset == 0) {
     tree.Cover(Target{});
   } else if (options.fullOutline) {
     const Target cover = targetOf(-static_cast<long long>(pageOffset));
     if (cover.remote) tree.Cover(cover);
   }
+  if (count == 0) return built;
 
   // Headings of earlier parts are skipped, unless the part carries them all.
-  // When none lies this far, the last heading still tells which chapter and
-  // section the document continues.
   std::size_t start = 0;
   if (!options.fullOutline) {
     while (start < count && headings[start].page < firstInDocument) ++start;
-  }
-  const std::size_t reference = std::min(start, count - 1);
-
-  const int referenceLevel = headings[reference].level;
-  if (!options.fullOutline && (referenceLevel == kSectionLevel || referenceLevel == kItemLevel)) {
-    // Search back for the nearest chapter, then (for an item) for the nearest
-    // section after it. A section that lies before that chapter belongs to an
-    // earlier chapter and must not be hung under this one.
-    std::size_t chapterAt = reference;
-    bool chapterFound = false;
-    for (std::size_t k = reference + 1; k-- > 0;) {
-      if (headings[k].level == kChapterLevel) {
-        chapterAt = k;
-        chapterFound = true;
-        break;
-      }
-    }
-    if (chapterFound) tree.ChapterInForce(headings[chapterAt].title);
-    if (referenceLevel == kItemLevel) {
-      const std::size_t lowest = chapterFound ? chapterAt + 1 : 0;
-      for (std::size_t k = reference + 1; k-- > lowest;) {
-        if (headings[k].level == kSectionLevel) {
-          tree.SectionInForce(headings[k].title);
-          break;
-        }
-      }
+    // The part opens with the headings in force at its first page: above the
+    // heading that stands there, or all of them when none does (a part that
+    // begins inside a long chapter). Each leads to its own page, in an
+    // earlier part where it stands there, or to this part's first page.
+    const bool headingOnFirstPage = start < count && headings[start].page == firstInDocument;
+    const int deepest = headingOnFirstPage ? headings[start].level - 1 : kItemLevel;
+    for (const std::size_t k : HeadingsInForce(headings, start, deepest)) {
+      Target target = targetOf(headings[k].page + shift);
+      if (!target.remote) target = Target{};
+      tree.Add(headings[k], target, false);
     }
   }
 

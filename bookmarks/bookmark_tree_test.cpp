@@ -96,19 +96,22 @@ INSTANTIATE_TEST_SUITE_P(
                  6, 0, 0, false,
                  "表紙@0 | 第1章 総則@0{1.1 目的@0{1.1.1 範囲@0} | 1.2 構成@1{1.2.1 配置@1 | 1.2.2 寸法@2}} | "
                  "第2章 設計@3{2.1 条件@3{2.1.1 荷重@4}}"},
-        // Pages 11–20 of a scanned document: the part opens on item 2.3.2.
-        TreeCase{"PartStartingAtAnItemGetsChapterAndSectionInForce", kMidChapter, 10, 10, 0, false,
-                 "第2章 設計@0{2.3 構造@0{2.3.2 寸法@1} | 2.4 材料@2} | 第3章 施工@3"},
+        // Pages 11–20 of a scanned document: the part opens inside item
+        // 2.3.1, whose chapter, section and item are in force there.
+        TreeCase{"PartStartingInsideAnItemGetsChapterSectionAndItemInForce", kMidChapter, 10, 10, 0, false,
+                 "第2章 設計@0{2.3 構造@0{2.3.1 形式@0 | 2.3.2 寸法@1} | 2.4 材料@2} | 第3章 施工@3"},
         // Pages 8–13: the part opens on section 2.3.
         TreeCase{"PartStartingAtASectionGetsTheChapterInForce", kMidChapter, 6, 7, 0, false,
                  "第2章 設計@0{2.3 構造@0{2.3.1 形式@1 | 2.3.2 寸法@4} | 2.4 材料@5}"},
         TreeCase{"PartWithoutHeadingsEndingInASection",
                  {"第1章 総則\t1", "\t1.1 目的\t2", "\t\t1.1.1 範囲\t2", "\t1.2 構成\t3"}, 5, 10, 0, false,
-                 "第1章 総則@0"},
+                 "第1章 総則@0{1.2 構成@0}"},
         TreeCase{"PartWithoutHeadingsEndingInAnItemOfItsSection",
-                 {"第1章 総則\t1", "\t1.1 目的\t2", "\t\t1.1.1 範囲\t2"}, 5, 10, 0, false, "第1章 総則@0{1.1 目的@0}"},
-        TreeCase{"PartWithoutHeadingsEndingInAChapterGetsNone", {"第1章 総則\t1", "\t1.1 目的\t2", "第2章 設計\t3"},
-                 5, 10, 0, false, ""},
+                 {"第1章 総則\t1", "\t1.1 目的\t2", "\t\t1.1.1 範囲\t2"}, 5, 10, 0, false,
+                 "第1章 総則@0{1.1 目的@0{1.1.1 範囲@0}}"},
+        // A part that begins inside a long chapter opens with that chapter.
+        TreeCase{"PartInsideAChapterGetsTheChapter", {"第1章 総則\t1", "\t1.1 目的\t2", "第2章 設計\t3"},
+                 5, 10, 0, false, "第2章 設計@0"},
         // The section in force must belong to the chapter in force: 1.1 lies
         // before chapter 2 and would be hung under the wrong chapter.
         TreeCase{"SectionOfAnEarlierChapterIsNotInForce",
@@ -122,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(
                  5, 2, 0, false, "1.2 構成@0{1.2.1 配置@1} | 1.3 寸法@2 | 第2章 設計@3{2.1 条件@3}"},
         TreeCase{"SectionInForceWithoutAChapterGoesToTheTopLevel",
                  {"\t1.1 目的\t1", "\t\t1.1.1 範囲\t2", "\t\t1.1.2 用語\t5"}, 5, 3, 0, false,
-                 "1.1 目的@0{1.1.2 用語@1}"}),
+                 "1.1 目的@0{1.1.1 範囲@0 | 1.1.2 用語@1}"}),
     [](const ::testing::TestParamInfo<TreeCase>& info) { return std::string(info.param.name); });
 
 TEST(BuildBookmarksTest, APartLinksIntoTheOtherFilesOfItsJob) {
@@ -153,8 +156,12 @@ TEST(BuildBookmarksTest, APartLinksIntoTheOtherFilesOfItsJob) {
        "表紙@A_001.PDF#0 | 第1章 総則@A_001.PDF#0{1.1 目的@A_001.PDF#4} | 第2章 設計@1{2.1 条件@4} | "
        "第3章 施工@A_003.PDF#4",
        {}},
-      {false, true, "第2章 設計@1{2.1 条件@4} | 第3章 施工@A_003.PDF#4 | 第9章 付録@29", {"第9章 付録"}},
-      {false, false, "第2章 設計@1{2.1 条件@4}", {}},
+      // The part begins inside section 1.1: chapter 1 and 1.1 come first,
+      // leading into the part that holds them.
+      {false, true,
+       "第1章 総則@A_001.PDF#0{1.1 目的@A_001.PDF#4} | 第2章 設計@1{2.1 条件@4} | 第3章 施工@A_003.PDF#4 | 第9章 付録@29",
+       {"第9章 付録"}},
+      {false, false, "第1章 総則@A_001.PDF#0{1.1 目的@A_001.PDF#4} | 第2章 設計@1{2.1 条件@4}", {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.fullOutline ? "whole tree" : "own headings") + (c.forced ? ", forced" : ""));
@@ -171,14 +178,16 @@ TEST(BuildBookmarksTest, APartLinksIntoTheOtherFilesOfItsJob) {
   }
 }
 
-TEST(BuildBookmarksTest, EmptyHeadingListLeavesTheBookmarksAlone) {
+TEST(BuildBookmarksTest, EmptyHeadingListStillGivesTheCover) {
   FakeEngine engine;
   FakeDocument doc(engine, MakePages("P", 3));
   doc.BookmarkRoot().CreateChild("古いしおり", MakeBookmarkAction(1), 1, 1);
   RecordingSink status;
   BuildBookmarks(doc, 0, 0, HeadingList{}, false, status);
-  EXPECT_EQ(Outline(doc), "古いしおり@1");
-  EXPECT_TRUE(status.texts.empty());
+  EXPECT_EQ(Outline(doc), "表紙@0");
+  // A later part of such a job has no bookmark at all.
+  BuildBookmarks(doc, 3, 0, HeadingList{}, false, status);
+  EXPECT_EQ(Outline(doc), "");
 }
 
 TEST(BuildBookmarksTest, StatusNamesEachBookmarkOfItsOwnHeadings) {

@@ -430,6 +430,7 @@ ContentsReading ReadContentsPage(const DocumentReading& reading, HeadingList& li
   // The page holding END and every page before it are front pages; without
   // one, the contents pages found and those before them.
   result.frontPageCount = result.endFound ? i + 1 : (lastWithEntries >= 0 ? lastWithEntries + 1 : i + 1);
+  result.contentsFound = found;
   PlaceEntries(reading, entries, result);
   for (const Entry& entry : entries) {
     // Kept in the list as the page a count from the end of the contents

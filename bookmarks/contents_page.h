@@ -34,6 +34,7 @@ struct ContentsReading {
   // entries + 1. Page P of the list stands on page index P + frontPageCount
   // - 1.
   int frontPageCount = 0;
+  bool contentsFound = false;  // a page holds "目次"
   bool endFound = false;
   // Entries whose target was moved to the page where their title stands.
   std::vector<std::string> correctedTitles;

@@ -71,7 +71,7 @@ TEST_F(RunCliTest, ConvertWritesTheJobAndReportsProgressOnStderr) {
 TEST_F(RunCliTest, ProgressOnATerminalRewritesOneLine) {
   const fs::path parent = AddPdf("報告書.pdf", ScannedPages({"第1章 総則", ""}, 1000));
   environment.progressLine = true;
-  EXPECT_EQ(Run({"convert", "--split-mb", "2", Utf8(parent)}), kExitSuccess) << err.str();
+  EXPECT_EQ(Run({"convert", "--headings", "scan", "--split-mb", "2", Utf8(parent)}), kExitSuccess) << err.str();
   EXPECT_TRUE(fs::exists(Part(parent, 1)));
   const std::string text = err.str();
   EXPECT_EQ(text.substr(0, 4), "\r\x1b[K");

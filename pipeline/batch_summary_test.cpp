@@ -24,11 +24,12 @@ TEST_F(BatchSummaryTest, NamesTheCountEachOutputFolderOnceAndTheWarnings) {
   // alone is over the 1 MB limit.
   const fs::path first = AddPdf("一.pdf", ScannedPages({"第1章 総則", ""}, 1000));
   const fs::path second = AddPdf("二.pdf", ScannedPages({"第1章 総則", ""}, 1000));
-  const fs::path album = AddPdf(
-      "写真/写真.pdf", {testing::Page("A", "", 100'000), testing::Page("B", "", 2'000'000), testing::Page("C", "", 100'000)});
+  const fs::path album = AddPdf("写真/写真.pdf", {testing::Page("A", "第1章 写真", 100'000), testing::Page("B", "", 2'000'000),
+                                                testing::Page("C", "", 100'000)});
   joblist::JobListModel list;
   list.SetJobs({JobLine(first), JobLine(album), JobLine(second)});
   options.splitUnit = SplitUnit::kSizeOnly;
+  options.headingSource = HeadingSource::kAllPages;
 
   const BatchResult result = RunBatch(list, options, conversion, files);
 

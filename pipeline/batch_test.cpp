@@ -110,10 +110,11 @@ TEST_F(BatchTest, EmptyJobLineFailsAsAJobNotAsTheListFile) {
 TEST_F(BatchTest, PartsOverTheLimitAreReportedAtTheEnd) {
   // The middle page alone saves over the 1 MB limit: it is written as a part
   // of its own, and the batch result says so for the window's message.
-  const fs::path parent = AddPdf("写真.pdf", {testing::Page("A", "", 100'000), testing::Page("B", "", 2'000'000),
-                                             testing::Page("C", "", 100'000)});
+  const fs::path parent = AddPdf("写真.pdf", {testing::Page("A", "第1章 写真", 100'000),
+                                             testing::Page("B", "", 2'000'000), testing::Page("C", "", 100'000)});
   list.SetJobs({JobLine(parent), jobs[0]});
   options.splitUnit = SplitUnit::kSizeOnly;
+  options.headingSource = HeadingSource::kAllPages;
   const BatchResult result = RunBatch(list, options, conversion, files);
   EXPECT_FALSE(result.failure.has_value());
   EXPECT_EQ(result.converted, 2);

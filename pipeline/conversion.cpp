@@ -63,6 +63,16 @@ void JobSteps::RecogniseHeadings() {
   } else {
     const auto contents = bookmarks::ReadContentsPage(reading, headings_, options_.delimiter, status_);
     frontPageCount = contents.frontPageCount;
+    // A report without a contents page, or one whose lines give no entry,
+    // still gets its bookmarks: from the headings on its pages.
+    if (headings_.empty()) {
+      bookmarks::ScanHeadings(reading, headings_, status_);
+      frontPageCount = 0;
+      Warn(kWarnContentsNotFound);
+      if (headings_.empty()) Warn(kWarnNoHeadings);
+      SetPageLabels(reading);
+      return;
+    }
     // Headings were read, so the contents page was found; without an "END"
     // line where it ends was guessed, which the user must hear.
     if (!headings_.empty() && !contents.endFound) Warn(kWarnContentsEndMissing);
@@ -73,11 +83,18 @@ void JobSteps::RecogniseHeadings() {
       Warn(TitlesWarning(kWarnContentsTargetsCorrected, contents.correctedTitles));
     }
   }
+  if (headings_.empty()) Warn(kWarnNoHeadings);
+  SetPageLabels(reading);
+}
+
+void JobSteps::SetPageLabels(const bookmarks::DocumentReading& reading) {
   // A viewer's page box shows the number printed on the page; every part
   // made from these pages carries their labels along. Labels an input file
   // brought with it are replaced too: they number that file alone, not the
   // job, and a document without readable numbers gets none.
-  for (int i = 0; i < reading.PageCount(); ++i) doc.SetPageLabel(i, reading.Page(i).printedNumber);
+  for (int i = 0; i < reading.PageCount(); ++i) {
+    workingDocument->doc().SetPageLabel(i, reading.Page(i).printedNumber);
+  }
 }
 
 void JobSteps::SaveOneFile() {

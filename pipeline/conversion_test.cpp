@@ -57,6 +57,29 @@ TEST_F(ConversionTest, OneFileJobWritesEveryPageWithBookmarksAndOpeningView) {
   EXPECT_EQ(conversion.headings().size(), 3u);
 }
 
+TEST_F(ConversionTest, WithoutAContentsPageTheHeadingsComeFromThePagesAndTheUserHears) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> headingsByPage;
+    std::vector<std::string> titles;
+    std::vector<std::string> warnings;
+  };
+  const std::vector<Case> cases = {
+      {"headings on the pages", {"", "第1章 総則", "1.1 目的"}, {"表紙", "第1章 総則"}, {kWarnContentsNotFound}},
+      // Not even a heading: the cover bookmark all the same.
+      {"no heading at all", {"", "", ""}, {"表紙"}, {kWarnContentsNotFound, kWarnNoHeadings}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path parent = AddPdf("写真帳.pdf", ScannedPages(c.headingsByPage, 2000));
+    options.partSizeLimit.reset();
+    conversion.ConvertJob(JobOf(parent, {}), options);
+    const auto& saved = engine.SavedAt(OutputPathFor(parent));
+    EXPECT_EQ(Titles(saved.bookmarks), c.titles);
+    EXPECT_EQ(conversion.warnings(), c.warnings);
+  }
+}
+
 TEST_F(ConversionTest, StatusTextsOfOneJobComeInTheDriversOrder) {
   const fs::path parent = AddPdf("報告書.pdf", ScannedPages({"第1章 総則", "", "第2章 設計"}, 1000));
   const fs::path child = AddPdf("付録.pdf", ScannedPages({""}, 1000));

@@ -11,6 +11,7 @@
 
 #include "acrobat/engine.h"
 #include "bookmarks/heading_list.h"
+#include "bookmarks/page_reading.h"
 #include "pipeline/conversion.h"
 #include "pipeline/cut_search.h"
 #include "pipeline/working_files.h"
@@ -77,6 +78,7 @@ class JobSteps {
   void ApplyOpeningView();
   void ApplyThumbnails();
   void RecogniseHeadings();
+  void SetPageLabels(const bookmarks::DocumentReading& reading);
   void SaveOneFile();
   // Hands the working document to a PartWriter (part_writer.h), which cuts
   // it into the numbered part files.

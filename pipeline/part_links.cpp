@@ -74,7 +74,9 @@ void PartWriter::RelinkParts() {
     // The true links differ from the guessed ones by a few digits of a page
     // number; the file is measured again all the same, and a part they put
     // over the limit is reported rather than passed.
-    if (SavedFileLength(part.path) > job_.sizeLimit) warn_(kWarnLinksOverLimit + FileNameForStatus(part.path));
+    if (!part.overLimit && SavedFileLength(part.path) > job_.sizeLimit) {
+      warn_(kWarnLinksOverLimit + FileNameForStatus(part.path));
+    }
   }
 }
 

@@ -116,6 +116,7 @@ void PartWriter::WritePart(acrobat::Document& document, MeasuringFile& file) {
   } else {
     document.Save(partPath_);
   }
+  written.overLimit = SavedFileLength(partPath_) > job_.sizeLimit;
   pageOffset_ += document.GetNumPages();
   parts_.push_back(std::move(written));
 }

@@ -87,6 +87,9 @@ class PartWriter {
     int firstPage = 0;  // page index in the working document
     int pageCount = 0;
     std::vector<LinkUse> links;
+    // Over the limit as first written (a single page larger than it): the
+    // user heard so then, and the links are not to blame.
+    bool overLimit = false;
   };
 
   // A file the size tests save into, and what it holds: the part state of

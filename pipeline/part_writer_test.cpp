@@ -195,6 +195,11 @@ TEST_F(SplitTest, EveryCutEndsAndKeepsEveryPage) {
       // cut on its own, without an empty part and without a gap.
       {"first range alone over the limit", {3, 3, 3, 3, 3, 3}, {"§ 概要", "", "", "", "§ 詳細", ""}, 1,
        {{"S1", "S2", "S3"}, {"S4"}, {"S5", "S6"}}, 0},
+      // Part 001 is one page over the limit and links to the chapters of
+      // parts 003 and 004, which are put right once those stand.
+      {"page over the limit with links into later parts", {12, 3, 3, 3, 3, 3, 3},
+       {"第1章 総則", "", "", "第2章 設計", "", "", "第3章 施工"}, 0,
+       {{"S1"}, {"S2", "S3"}, {"S4", "S5", "S6"}, {"S7"}}, 1},
       // A cover without a heading goes into part 001, ahead of chapter 1.
       {"pages before the first heading", {3, 3, 3, 3, 3}, {"", "第1章 総則", "", "第2章 設計", ""}, 0,
        {{"S1", "S2", "S3"}, {"S4", "S5"}}, 0},
@@ -219,6 +224,8 @@ TEST_F(SplitTest, EveryCutEndsAndKeepsEveryPage) {
       EXPECT_EQ(PartLabels(parent), c.parts);
       EXPECT_EQ(OutputFiles(parent).size(), c.parts.size());
       EXPECT_EQ(status.CountStartingWith(kWarnPageOverLimit), c.warnings);
+      // A part over the limit by a page of its own is not blamed on its links.
+      EXPECT_EQ(status.CountStartingWith(kWarnLinksOverLimit), 0);
     }
   }
 }

@@ -43,6 +43,11 @@ inline constexpr const char* kWarnNoCutFound = "警告: 分割サイズ以内に
 // from the pages that give entries, and the bookmarks may be off.
 inline constexpr const char* kWarnContentsEndMissing =
     "警告: 目次の END 行が見つかりません。しおりの移動先が正しくない可能性があります";
+// The contents mode found no contents page, or none that gave an entry: the
+// job's headings come from a scan of every page instead.
+inline constexpr const char* kWarnContentsNotFound = "警告: 目次が見つからないため、全ページ検索でしおりを作成しました";
+// No heading at all: the file has its cover bookmark only.
+inline constexpr const char* kWarnNoHeadings = "警告: 見出しが見つかりませんでした";
 // Contents entries whose heading stood on another page than the contents
 // said, moved there; their titles follow.
 inline constexpr const char* kWarnContentsTargetsCorrected =
