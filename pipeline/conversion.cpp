@@ -58,7 +58,10 @@ void JobSteps::RecogniseHeadings() {
   int start = 0;
   for (std::size_t k = 0; k + 1 < filePageCounts.size(); ++k) fileStarts.push_back(start += filePageCounts[k]);
   const bookmarks::DocumentReading reading(doc, fileStarts);
-  if (options_.headingSource == HeadingSource::kAllPages) {
+  if (HeadingsFromListFile()) {
+    // The user's own list stands in for both recognisers; the pages are
+    // still labelled below.
+  } else if (options_.headingSource == HeadingSource::kAllPages) {
     bookmarks::ScanHeadings(reading, headings_, status_);
   } else {
     const auto contents = bookmarks::ReadContentsPage(reading, headings_, options_.delimiter, status_);
@@ -125,9 +128,11 @@ void Conversion::RunJob(const ConversionOptions& options, const std::function<vo
   JobSteps job(engine_, files_, status_, options, headings_, warnings_, state_->cutSearch);
   job.conversionTime = state_->clock();
   headings_.clear();
+  frontPageCount_ = 0;
   warnings_.clear();
   try {
     steps(job);
+    frontPageCount_ = job.frontPageCount;
   } catch (...) {
     // The engine objects are closed and the working folder emptied before
     // the failure goes on to the batch, which reports it.
