@@ -19,6 +19,7 @@
 #include "app/drop_list.h"
 #include "app/gui_test_support.h"
 #include "app/window_texts.h"
+#include "bookmarks/heading_list_file.h"
 #include "joblist/job_list_file.h"
 #include "pipeline/batch.h"
 #include "pipeline/status_texts.h"
@@ -59,6 +60,10 @@ std::map<QString, bool> ExpectedStates(bool idle, bool splitBySize) {
 }
 
 void RunBatch(Form1& form) { Control<QAction>(form, "menu_0")->trigger(); }
+
+void WriteBytesTo(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
 
 std::vector<std::string> FileLines(const std::filesystem::path& path) {
   const std::string content = ReadFile(path);
@@ -436,6 +441,44 @@ class BatchTest : public QObject {
         "\r\n\t\t範囲\t\t2"
         "\r\n 設計\t\t3");
     QCOMPARE(QGuiApplication::clipboard()->text(), expected);
+  }
+
+  void writeHeadingListWritesTheSelectedJobsAndAsksBeforeReplacing() {
+    Sandbox sandbox;
+    auto form = sandbox.MakeForm();
+    Control<QAction>(*form, "mnWriteHeadings")->trigger();
+    QCOMPARE(sandbox.messages.shown.size(), std::size_t{1});
+    QCOMPARE(sandbox.messages.shown[0].text, QString::fromUtf8(kSelectParentMessage));
+
+    const std::string p = AddPdf(sandbox, "P", 2, {"第1章 総則\r", "第2章 設計\r"});
+    const std::string q = AddPdf(sandbox, "Q", 4, {"完成報告書\r", "第1章　総則\r1.1 目的\r本文\r", "1.1.1 範囲\r", "第2章 設計\r"});
+    DropJobs(*form, {QString::fromStdString(q), QString::fromStdString(p)});
+    Control<DropList>(*form, "List1")->setCurrentRow(0);
+    Control<QRadioButton>(*form, "makeBM2mokuji_1")->click();
+    const auto file = vellumark::bookmarks::HeadingListFilePath(q);
+    WriteBytesTo(file, "直した見出し\t1\n");
+
+    // "No" keeps the user's file.
+    sandbox.messages.shown.clear();
+    sandbox.messages.confirmAnswers = {false};
+    Control<QAction>(*form, "mnWriteHeadings")->trigger();
+    QCOMPARE(sandbox.messages.questions.size(), qsizetype{1});
+    QVERIFY(sandbox.messages.questions[0].contains(QString::fromStdString(file.string())));
+    QCOMPARE(ReadFile(file), std::string("直した見出し\t1\n"));
+    QVERIFY(sandbox.messages.shown.empty());
+
+    // "Yes" replaces it with Q's headings as the document gives them, not
+    // with the file's, and not with P's.
+    sandbox.messages.confirmAnswers = {true};
+    Control<QAction>(*form, "mnWriteHeadings")->trigger();
+    QCOMPARE(sandbox.messages.shown.size(), std::size_t{1});
+    QCOMPARE(sandbox.messages.shown[0].icon, MessageIcon::kInformation);
+    const auto written = vellumark::bookmarks::ReadHeadingListFile(file);
+    std::vector<std::pair<int, long long>> levelsAndPages;
+    for (const auto& heading : written) levelsAndPages.emplace_back(heading.level, heading.page);
+    QCOMPARE(levelsAndPages, (std::vector<std::pair<int, long long>>{{0, 2}, {1, 2}, {2, 3}, {0, 4}}));
+    QVERIFY(!std::filesystem::exists(vellumark::bookmarks::HeadingListFilePath(p)));
+    QVERIFY(Control<QAction>(*form, "menu_0")->isEnabled());
   }
 
   // The sample report and its appendix, through the real engine: the run

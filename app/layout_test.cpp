@@ -39,7 +39,8 @@ class LayoutTest : public QObject {
     QStringList toolItems;
     for (QAction* action : Control<QMenu>(*form, "menu_1")->actions()) toolItems.append(action->text());
     QCOMPARE(toolItems, (QStringList{QString::fromUtf8("目次リストのコピー"),
-                                     QString::fromUtf8("分割した各ファイルにすべてのしおりを入れる")}));
+                                     QString::fromUtf8("分割した各ファイルにすべてのしおりを入れる"),
+                                     QString::fromUtf8("見出しリストを書き出す")}));
   }
 
   void controlsStayInsideTheirFramesWithoutOverlapping() {

@@ -30,6 +30,7 @@
 #include "app/message_service.h"
 #include "app/text_boxes.h"
 #include "app/window_texts.h"
+#include "bookmarks/heading_list_file.h"
 #include "export/contents_list.h"
 #include "joblist/job_line.h"
 #include "joblist/job_list_file.h"
@@ -174,6 +175,8 @@ Form1::Form1(acrobat::Engine& engine, pipeline::WorkingFiles files, MessageServi
   mnFullOutline_ = tool->addAction(Tr(kFullOutlineCaption));
   mnFullOutline_->setObjectName(QStringLiteral("mnFullOutline"));
   mnFullOutline_->setCheckable(true);
+  mnWriteHeadings_ = tool->addAction(Tr(kWriteHeadingListCaption));
+  mnWriteHeadings_->setObjectName(QStringLiteral("mnWriteHeadings"));
 
   BuildDesktopAdditions();
 
@@ -206,6 +209,7 @@ void Form1::BuildDesktopAdditions() {
   menuBatch_->setShortcut(QKeySequence(Qt::Key_F5));
   mn1_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
   mnFullOutline_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+  mnWriteHeadings_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H));
   CmdFileIO_[0]->setShortcut(QKeySequence::Save);
   CmdFileIO_[1]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
   for (QPushButton* button : CmdFileIO_) {
@@ -260,6 +264,7 @@ void Form1::ConnectControls() {
   connect(menuBatch_, &QAction::triggered, this, [this] { menu_Click(0); });
   connect(mn1_, &QAction::triggered, this, [this] { mn1_Click(); });
   connect(mnFullOutline_, &QAction::toggled, this, [this](bool checked) { settings_.fullOutline = checked; });
+  connect(mnWriteHeadings_, &QAction::triggered, this, [this] { WriteHeadingList_Click(); });
   connect(addFiles_, &QAction::triggered, this, [this] { AddFiles_Click(); });
   connect(quit_, &QAction::triggered, this, [this] { close(); });
   connect(about_, &QAction::triggered, this, [this] { About_Click(); });
@@ -574,6 +579,59 @@ void Form1::CopyContentsList() {
     return;
   }
   messages_.Show(Tr(kCopiedMessage), MessageIcon::kInformation);
+}
+
+void Form1::WriteHeadingList_Click() {
+  if (batchRunning_) return;
+  const int selected = jobList_.selectedJob();
+  if (selected < 0) {
+    messages_.Show(Tr(kSelectParentMessage), MessageIcon::kNone);
+    return;
+  }
+  const joblist::Job job = joblist::SplitJobLine(jobList_.jobs()[static_cast<std::size_t>(selected)]);
+  const std::filesystem::path file = bookmarks::HeadingListFilePath(platform::PathFromUtf8(job.parent));
+  // The file may hold the user's corrections: it is only replaced when they
+  // say so, and they are asked before the document is read.
+  std::error_code error;
+  if (std::filesystem::exists(std::filesystem::symlink_status(file, error)) &&
+      !messages_.Confirm(Tr(kOverwriteHeadingListQuestion).arg(PathText(file)))) {
+    return;
+  }
+  // What the recognisers find, not what the file being replaced says.
+  pipeline::ConversionOptions options = CurrentOptions();
+  options.headingListFile = false;
+
+  // The recognition lets events run at every status, like a batch; the same
+  // lock keeps a batch or a list change from starting inside it.
+  SetBatchLock(true);
+  LockJobLists(true);
+  batchRunning_ = true;
+  std::optional<QString> failure;
+  bool written = false;
+  try {
+    conversion_->RecogniseHeadings(job, options);
+    const bookmarks::HeadingList headings = conversion_->HeadingsOnDocumentPages();
+    if (!headings.empty()) {
+      bookmarks::WriteHeadingListFile(file, headings);
+      written = true;
+    }
+  } catch (const std::exception& caught) {
+    failure = QString::fromStdString(pipeline::JobFailureMessage(job, pipeline::FailureText(caught)));
+  }
+  batchRunning_ = false;
+  LockJobLists(false);
+  SetBatchLock(false);
+  SyncListsFromModel();
+  progress_->hide();
+
+  if (failure) {
+    messages_.Show(*failure, MessageIcon::kCritical);
+  } else if (!written) {
+    messages_.Show(Tr(kNoHeadingsToWriteMessage), MessageIcon::kWarning);
+  } else {
+    messages_.Show(Tr(kHeadingListWrittenMessage).arg(PathText(file)), MessageIcon::kInformation);
+  }
+  if (closeRequested_) close();
 }
 
 bool Form1::CopyToClipboard(const QString& text) {

@@ -59,6 +59,10 @@ class Form1 final : public QMainWindow, private platform::StatusSink {
   void menu_Click(int index);
   // "目次リストのコピー": the last job's headings to the clipboard.
   void mn1_Click();
+  // "見出しリストを書き出す": the selected job's headings, recognised with the
+  // current options, to the heading list file beside its parent, after
+  // asking before an existing one is replaced.
+  void WriteHeadingList_Click();
   // 0: save the job list to a file; 1: load one.
   void CmdFileIO_Click(int index);
   // "ファイルを追加…": PDFs from a file dialog, as parents, or as children of
@@ -127,6 +131,7 @@ class Form1 final : public QMainWindow, private platform::StatusSink {
   QAction* menuBatch_ = nullptr;  // menu(0)
   QAction* mn1_ = nullptr;
   QAction* mnFullOutline_ = nullptr;  // checkable; kept in the extra settings file
+  QAction* mnWriteHeadings_ = nullptr;
   QAction* addFiles_ = nullptr;
   QAction* quit_ = nullptr;
   QAction* about_ = nullptr;

@@ -13,6 +13,17 @@ inline constexpr const char* kCopyContentsCaption = "目次リストのコピー
 // Checkable: every part file carries the whole bookmark tree of the job.
 inline constexpr const char* kFullOutlineCaption = "分割した各ファイルにすべてのしおりを入れる";
 
+// Tool › write the selected job's recognised headings to the heading list
+// file beside its parent, which later conversions then take them from. %1
+// is that file.
+inline constexpr const char* kWriteHeadingListCaption = "見出しリストを書き出す";
+inline constexpr const char* kOverwriteHeadingListQuestion = "%1 はすでにあります。上書きしますか？";
+inline constexpr const char* kHeadingListWrittenMessage =
+    "見出しリストを書き出しました。このジョブのしおりは次の変換から、このファイルの見出しで作ります:\n%1";
+// Nothing to write: an empty list would stop every later conversion of the
+// job, so no file is written.
+inline constexpr const char* kNoHeadingsToWriteMessage = "見出しが見つからないため、見出しリストを書き出しません";
+
 inline constexpr const char* kSelectParentMessage = "親ファイルを選択してください";
 inline constexpr const char* kCopiedMessage = "クリップボードにコピーしました";
 inline constexpr const char* kCopyErrorMessage = "Error!";

@@ -40,7 +40,7 @@ bool TakesValue(const std::string& name) {
 
 bool IsFlag(const std::string& name) {
   return name == "--no-force" || name == "--one-file" || name == "--keep-thumbnails" || name == "--contents-list" ||
-         name == "--full-outline";
+         name == "--full-outline" || name == "--strict";
 }
 
 // What the options change before the mapping to the conversion options:
@@ -66,6 +66,8 @@ std::string ApplyOption(const ValueOption& option, Request& request, ParsedSetti
     r.fullOutline = true;
   } else if (option.name == "--contents-list") {
     request.contentsList = true;
+  } else if (option.name == "--strict") {
+    request.strict = true;
   } else if (option.name == "--split-mb") {
     // Checked with the rest once every option is in: a later --one-file
     // makes the size irrelevant.
@@ -231,14 +233,22 @@ PDF を電子納品用に変換します。親 PDF の後に子 PDF を順に結
 
 コマンド:
   convert    1 つのジョブを変換します。
-  batch      ジョブリスト (1 行 1 ジョブ、TAB 区切り、Shift-JIS または BOM
-             付き UTF-8) のジョブを上から順に変換します。アプリケーション
+  batch      ジョブリスト (1 行 1 ジョブ、TAB 区切り、Shift-JIS または
+             UTF-8、改行は CR LF または LF) のジョブを上から順に変換します。アプリケーション
              フォルダーの SaveList.txt と SaveList.tmp をウィンドウと同じように
              更新するので、中断した一括変換は SaveList.tmp を指定して再開
              できます。
   headings   ジョブを結合して見出しを認識し、見出しリストを 1 行 1 項目
-             (TAB 区切り、UTF-8) で標準出力に書きます。--contents-list を
-             付けると目次リストのコピーと同じテキストを書きます。
+             (TAB 区切り、UTF-8、ページは結合した文書の 1 から数えた
+             ページ) で標準出力に書きます。--contents-list を付けると
+             目次リストのコピーと同じテキストを書きます。
+
+見出しリストのファイル:
+  親と同じフォルダーに「親の名前 (拡張子なし).headings.tsv」があると、
+  convert と batch は見出しを認識せず、そのファイルからしおりを作ります。
+  headings の出力をそのファイルに保存して直すと、しおりを直せます:
+    vellumark-cli headings 報告書.pdf 付録.pdf > 報告書.headings.tsv
+  読めない行があるとジョブは失敗し、何も書きません。
 
 オプション (省略時は設定の初期値):
   --settings FILE            設定ファイル (Vellumark.ini の形式) を先に読み、
@@ -256,12 +266,15 @@ PDF を電子納品用に変換します。親 PDF の後に子 PDF を順に結
   --full-outline             分割したすべてのファイルにジョブ全体のしおりを
                              入れる (ほかのファイルの見出しはそのファイルへの
                              リンク)
+  --strict                   警告があれば終了コード 3 で終わる
   --help                     この説明を表示します
   --version                  バージョンを表示します
 
 進行状況と、変換の終わりに件数・出力先・警告のまとめが標準エラーに出ます。
 終了コード: 0 成功、1 ジョブの失敗
-(標準エラーにジョブとファイルを示すメッセージ)、2 使い方の誤り。
+(標準エラーにジョブとファイルを示すメッセージ)、2 使い方の誤り、
+3 --strict を付けて警告があった (見出しリストのファイルを使った旨も警告に
+数えます)。
 )";
 }
 

@@ -16,6 +16,7 @@ struct Request {
   pipeline::ConversionOptions options;
   std::vector<std::string> files;  // UTF-8, as given
   bool contentsList = false;       // "headings": the contents list copy instead
+  bool strict = false;             // a run with warnings ends in kExitWarnings
 };
 
 struct ParseResult {

@@ -162,7 +162,7 @@ TEST(CommandLineTest, HelpWinsAnywhereAndDescribesEveryOption) {
   for (const char* word : {"convert", "batch", "headings", "--contents-list", "--settings", "--headings",
                            "contents|scan", "--delimiter", "--no-force", "--one-file", "--split-mb",
                            "chapter|section|all|size", "--thumbnails", "all|first", "--keep-thumbnails",
-                           "--full-outline"}) {
+                           "--full-outline", "--strict"}) {
     EXPECT_NE(HelpText().find(word), std::string::npos) << word;
   }
 }

@@ -44,18 +44,20 @@ class RealFilesTest : public ::testing::Test {
 };
 
 TEST_F(RealFilesTest, HeadingsOfTheReportAreTheContentsPageEntries) {
+  // Pages of the document: the printed page numbers follow the cover and
+  // the contents page.
   EXPECT_EQ(Run({"headings", Copy("report.pdf", "報告書.pdf")}), kExitSuccess) << err.str();
   EXPECT_EQ(out.str(),
-            "第1章　総則\t1\n"
-            "\t1.1　目的\t1\n"
-            "\t1.2　適用範囲\t2\n"
-            "\t\t1.2.1　対象工区\t2\n"
-            "第2章　設計条件\t4\n"
-            "\t2.1　地形\t4\n"
-            "\t2.2　地質\t5\n"
-            "第3章　施工計画\t6\n"
-            "\t3.1　工程\t6\n"
-            "\t3.2　品質管理\t7\n");
+            "第1章　総則\t3\n"
+            "\t1.1　目的\t3\n"
+            "\t1.2　適用範囲\t4\n"
+            "\t\t1.2.1　対象工区\t4\n"
+            "第2章　設計条件\t6\n"
+            "\t2.1　地形\t6\n"
+            "\t2.2　地質\t7\n"
+            "第3章　施工計画\t8\n"
+            "\t3.1　工程\t8\n"
+            "\t3.2　品質管理\t9\n");
 }
 
 TEST_F(RealFilesTest, ConvertWritesBesideTheParentUnderJapaneseNames) {

@@ -8,6 +8,7 @@
 #include "acrobat/real_engine.h"
 #include "cli/command_line.h"
 #include "cli/status_stream.h"
+#include "bookmarks/heading_list_file.h"
 #include "export/contents_list.h"
 #include "joblist/job_line.h"
 #include "joblist/job_list.h"
@@ -95,7 +96,7 @@ class Runner {
     pipeline::BatchResult result;
     pipeline::AddConvertedJob(result, job, conversion.warnings());
     PrintSummary(result);
-    return kExitSuccess;
+    return Completed(result.warnings);
   }
 
   int Batch() {
@@ -112,21 +113,34 @@ class Runner {
     }
     if (result.failure) return Fail(result.failure->message);
     PrintSummary(result);
-    return kExitSuccess;
+    return Completed(result.warnings);
   }
 
   int Headings() {
     pipeline::Conversion conversion(*engine_, files_, status_);
-    OnNamedJob([&](const joblist::Job& named) { conversion.RecogniseHeadings(named, request_.options); });
+    // What the recognisers find, never an existing heading list file: this
+    // output is how that file is made, and `headings JOB > FILE` has emptied
+    // FILE before the job is read.
+    pipeline::ConversionOptions options = request_.options;
+    options.headingListFile = false;
+    OnNamedJob([&](const joblist::Job& named) { conversion.RecogniseHeadings(named, options); });
     if (request_.contentsList) {
       const std::optional<std::string> text = exporting::BuildContentsListText(conversion.headings());
       if (!text) return Fail(kContentsListError);
       out_ << *text;
     } else {
-      for (const auto& heading : conversion.headings()) out_ << bookmarks::EntryText(heading) << '\n';
+      // Document pages, so that the list reads back as the heading list file
+      // whichever recogniser made it.
+      out_ << bookmarks::HeadingListText(conversion.HeadingsOnDocumentPages());
     }
     out_.flush();
-    return kExitSuccess;
+    return Completed(conversion.warnings());
+  }
+
+  // The exit code of a run that went through: with --strict, a warning on
+  // the way makes it one a script can tell apart.
+  int Completed(const std::vector<std::string>& warnings) const {
+    return request_.strict && !warnings.empty() ? kExitWarnings : kExitSuccess;
   }
 
   // Runs `step` on the job the command line names, remembered meanwhile so

@@ -13,6 +13,8 @@ namespace vellumark::cli {
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitJobFailed = 1;
 inline constexpr int kExitUsage = 2;
+// --strict: the run completed, but with a warning.
+inline constexpr int kExitWarnings = 3;
 
 // Where the command line runs. The defaults are the product's; tests give
 // their own engine and folders.

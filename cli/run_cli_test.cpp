@@ -5,6 +5,7 @@
 
 #include <sstream>
 
+#include "bookmarks/heading_list_file.h"
 #include "export/contents_list.h"
 #include "joblist/job_list_file.h"
 #include "pipeline/file_names.h"
@@ -98,8 +99,10 @@ TEST_F(RunCliTest, HeadingsPrintsTheListOrTheContentsListCopy) {
   const fs::path parent =
       AddPdf("報告書.pdf", ContentsReport({{"第1章総則", 1}, {"1.1目的", 1}, {"1.1.1範囲", 2}}, 3, 1000));
 
+  // Pages of the merged document: printed page 1 follows the cover and the
+  // contents page. The copy keeps the printed pages.
   EXPECT_EQ(Run({"headings", Utf8(parent)}), kExitSuccess) << err.str();
-  EXPECT_EQ(out.str(), "第1章　総則\t1\n\t1.1　目的\t1\n\t\t1.1.1　範囲\t2\n");
+  EXPECT_EQ(out.str(), "第1章　総則\t3\n\t1.1　目的\t3\n\t\t1.1.1　範囲\t4\n");
   EXPECT_FALSE(fs::exists(pipeline::OutputPathFor(parent).parent_path()));
 
   EXPECT_EQ(Run({"headings", "--contents-list", Utf8(parent)}), kExitSuccess) << err.str();
@@ -114,6 +117,87 @@ TEST_F(RunCliTest, HeadingsPrintsTheListOrTheContentsListCopy) {
   EXPECT_TRUE(out.str().empty());
   EXPECT_EQ(Run({"headings", "--contents-list", Utf8(plain)}), kExitJobFailed);
   EXPECT_NE(err.str().find("Error!"), std::string::npos);
+}
+
+TEST_F(RunCliTest, HeadingsSavedAsTheHeadingListFileGiveTheSameBookmarks) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> options;
+    std::vector<testsupport::FakePage> parent;
+  };
+  const std::vector<Case> cases = {
+      {"contents page", {}, ContentsReport({{"第1章総則", 1}, {"1.1目的", 2}, {"第2章設計", 3}}, 4, 1000)},
+      {"all pages", {"--headings", "scan"}, ScannedPages({"", "第1章 総則", "1.1 目的", "第2章 設計"}, 1000)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path parent = AddPdf(std::string(c.name) + ".pdf", c.parent);
+    const fs::path child = AddPdf("付録.pdf", ScannedPages({"", ""}, 1000));
+    const fs::path listFile = bookmarks::HeadingListFilePath(parent);
+    auto run = [&](const std::string& command) {
+      std::vector<std::string> args = {command, "--one-file"};
+      args.insert(args.end(), c.options.begin(), c.options.end());
+      args.insert(args.end(), {Utf8(parent), Utf8(child)});
+      return Run(args);
+    };
+
+    ASSERT_EQ(run("convert"), kExitSuccess) << err.str();
+    const auto recognised = engine.SavedAt(pipeline::OutputPathFor(parent)).bookmarks;
+    ASSERT_EQ(run("headings"), kExitSuccess) << err.str();
+    testsupport::WriteBytes(listFile, out.str());
+    ASSERT_EQ(run("convert"), kExitSuccess) << err.str();
+    const auto fromFile = engine.SavedAt(pipeline::OutputPathFor(parent)).bookmarks;
+    EXPECT_EQ(pipeline::testing::Titles(fromFile), pipeline::testing::Titles(recognised));
+    EXPECT_EQ(pipeline::testing::Targets(fromFile), pipeline::testing::Targets(recognised));
+    const std::string notice = pipeline::kWarnHeadingListFile + Utf8(listFile.filename());
+    // Said in the closing summary, after the job's name.
+    EXPECT_NE(err.str().find("「" + std::string(c.name) + ".pdf」 " + notice + "\n"), std::string::npos) << err.str();
+    // `headings` still prints what the document gives, not the file.
+    testsupport::WriteBytes(listFile, "直した見出し\t2\n");
+    ASSERT_EQ(run("headings"), kExitSuccess) << err.str();
+    EXPECT_EQ(out.str().find("直した見出し"), std::string::npos);
+
+    // The edited file is what the bookmarks show, on the document page it
+    // names.
+    ASSERT_EQ(run("convert"), kExitSuccess) << err.str();
+    const auto edited = engine.SavedAt(pipeline::OutputPathFor(parent)).bookmarks;
+    EXPECT_EQ(pipeline::testing::Titles(edited), (std::vector<std::string>{"表紙", "直した見出し"}));
+    EXPECT_EQ(pipeline::testing::Targets(edited), (std::vector<int>{0, 1}));
+
+    // A line that is no entry fails the job and leaves the output as it was.
+    const int saves = engine.saveCount();
+    testsupport::WriteBytes(listFile, "第1章\t1\n第2章\t二\n");
+    EXPECT_EQ(run("convert"), kExitJobFailed);
+    EXPECT_NE(err.str().find(Utf8(listFile) + ": 見出しリストの 2 行目を読み取れません"), std::string::npos)
+        << err.str();
+    EXPECT_EQ(engine.saveCount(), saves);
+  }
+}
+
+TEST_F(RunCliTest, StrictEndsARunWithWarningsInThree) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    int exit;
+  };
+  // A contents page without "END" warns; one with it does not.
+  auto noEnd = ContentsReport({{"第1章総則", 1}}, 2, 1000);
+  noEnd[1].text.erase(noEnd[1].text.rfind("\rEND"));
+  const std::string warned = Utf8(AddPdf("警告.pdf", noEnd));
+  const std::string clean = Utf8(AddPdf("正常.pdf", ContentsReport({{"第1章総則", 1}}, 2, 1000)));
+  const fs::path listFile = temp.path() / "list.txt";
+  joblist::SaveJobListFile(listFile, {clean, warned});
+  const std::vector<Case> cases = {
+      {"convert with a warning", {"convert", "--strict", warned}, kExitWarnings},
+      {"without --strict", {"convert", warned}, kExitSuccess},
+      {"convert without a warning", {"convert", "--strict", clean}, kExitSuccess},
+      {"batch with a warning in one job", {"batch", "--strict", Utf8(listFile)}, kExitWarnings},
+      {"headings with a warning", {"headings", "--strict", warned}, kExitWarnings},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Run(c.args), c.exit) << err.str();
+  }
 }
 
 TEST_F(RunCliTest, BatchRunsAListFileAndKeepsTheListFiles) {

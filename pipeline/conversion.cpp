@@ -58,29 +58,30 @@ void JobSteps::RecogniseHeadings() {
   int start = 0;
   for (std::size_t k = 0; k + 1 < filePageCounts.size(); ++k) fileStarts.push_back(start += filePageCounts[k]);
   const bookmarks::DocumentReading reading(doc, fileStarts);
-  if (options_.headingSource == HeadingSource::kAllPages) {
+  if (HeadingsFromListFile()) {
+    // The user's own list stands in for both recognisers; the pages are
+    // still labelled below.
+  } else if (options_.headingSource == HeadingSource::kAllPages) {
     bookmarks::ScanHeadings(reading, headings_, status_);
   } else {
     const auto contents = bookmarks::ReadContentsPage(reading, headings_, options_.delimiter, status_);
     frontPageCount = contents.frontPageCount;
-    // A report without a contents page, or one whose lines give no entry,
-    // still gets its bookmarks: from the headings on its pages.
     if (headings_.empty()) {
+      // A report without a contents page, or one whose lines give no entry,
+      // still gets its bookmarks: from the headings on its pages.
       bookmarks::ScanHeadings(reading, headings_, status_);
       frontPageCount = 0;
       Warn(kWarnContentsNotFound);
-      if (headings_.empty()) Warn(kWarnNoHeadings);
-      SetPageLabels(reading);
-      return;
-    }
-    // Headings were read, so the contents page was found; without an "END"
-    // line where it ends was guessed, which the user must hear.
-    if (!headings_.empty() && !contents.endFound) Warn(kWarnContentsEndMissing);
-    if (!contents.unprintedTitles.empty()) {
-      Warn(TitlesWarning(kWarnContentsNumberNotPrinted, contents.unprintedTitles));
-    }
-    if (!contents.correctedTitles.empty()) {
-      Warn(TitlesWarning(kWarnContentsTargetsCorrected, contents.correctedTitles));
+    } else {
+      // Without an "END" line where the contents end was guessed, which the
+      // user must hear, as every entry that had to be moved.
+      if (!contents.endFound) Warn(kWarnContentsEndMissing);
+      if (!contents.unprintedTitles.empty()) {
+        Warn(TitlesWarning(kWarnContentsNumberNotPrinted, contents.unprintedTitles));
+      }
+      if (!contents.correctedTitles.empty()) {
+        Warn(TitlesWarning(kWarnContentsTargetsCorrected, contents.correctedTitles));
+      }
     }
   }
   if (headings_.empty()) Warn(kWarnNoHeadings);
@@ -142,9 +143,11 @@ void Conversion::RunJob(const ConversionOptions& options, const std::function<vo
   JobSteps job(engine_, files_, status_, options, headings_, warnings_, state_->cutSearch);
   job.conversionTime = state_->clock();
   headings_.clear();
+  frontPageCount_ = 0;
   warnings_.clear();
   try {
     steps(job);
+    frontPageCount_ = job.frontPageCount;
   } catch (...) {
     // The engine objects are closed and the working folder emptied before
     // the failure goes on to the batch, which reports it.

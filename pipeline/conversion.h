@@ -71,6 +71,10 @@ struct ConversionOptions {
   // Every part carries the whole bookmark tree of the job, the headings of
   // other parts as links into them.
   bool fullOutline = false;
+  // A heading list file beside the parent ("報告書.headings.tsv"), when there
+  // is one, gives the headings instead of the recognisers. Off where the
+  // headings are recognised in order to write that file.
+  bool headingListFile = true;
 };
 
 // (MB - 0.2) * 1024 * 1024 rounded half to even: 1 -> 838,861 bytes,
@@ -92,7 +96,14 @@ class Conversion {
   void ConvertJob(const joblist::Job& job, const ConversionOptions& options);
 
   // The heading list of the last job (kept until the next job starts).
+  // Pages as the recogniser left them: after the contents reading the
+  // printed page, counted from the end of the contents.
   const bookmarks::HeadingList& headings() const { return headings_; }
+
+  // The same list with every page the 1-based page of the job's merged
+  // document: the form of the heading list file, which reads the same
+  // whichever recogniser made it.
+  bookmarks::HeadingList HeadingsOnDocumentPages() const;
 
   // Warnings of the last job (a part written over the limit because no cut
   // could keep it within), in the order they arose.
@@ -124,6 +135,9 @@ class Conversion {
   WorkingFiles files_;
   platform::StatusSink& status_;
   bookmarks::HeadingList headings_;
+  // The front pages of the last job: printed page P is document page
+  // P + frontPageCount_.
+  int frontPageCount_ = 0;
   std::vector<std::string> warnings_;
   std::unique_ptr<State> state_;
 };

@@ -79,6 +79,11 @@ class JobSteps {
   void ApplyThumbnails();
   void RecogniseHeadings();
   void SetPageLabels(const bookmarks::DocumentReading& reading);
+  // When the options allow it and the parent has a heading list file beside
+  // it, takes the headings from there (document pages, so no front pages)
+  // and says so; false when there is none. Throws UserError for a file that
+  // cannot be read.
+  bool HeadingsFromListFile();
   void SaveOneFile();
   // Hands the working document to a PartWriter (part_writer.h), which cuts
   // it into the numbered part files.

@@ -64,6 +64,10 @@ inline constexpr const char* kWarnBookmarksOutsideJob = "警告: 移動先のペ
 // were put right; the file name follows.
 inline constexpr const char* kWarnLinksOverLimit =
     "警告: 他のファイルへのしおりを書き込んだ結果、分割サイズを超えました: ";
+// The headings came from the user's heading list file beside the parent,
+// not from the document: said for every such job, so that a list left
+// behind from earlier work cannot go unnoticed. The file name follows.
+inline constexpr const char* kWarnHeadingListFile = "見出しリストのファイルからしおりを作成しました: ";
 // A file of the job that has no page: the job goes on without it.
 inline constexpr const char* kWarnNoPages = "警告: ページがない PDF のため、何も追加しませんでした: ";
 
