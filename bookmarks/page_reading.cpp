@@ -14,9 +14,12 @@ namespace vellumark::bookmarks {
 namespace {
 
 // Running heads and feet stand in the top and bottom bands of the page: an
-// eighth of its height, which holds a header or footer set in the margin of
-// any common page style and rarely more than the first or last body line.
-constexpr double kBandShare = 0.125;
+// eighth of its height at the top, three twentieths at the bottom, which
+// hold a header or footer set in the margin of any common page style
+// (LaTeX's wide bottom margin too) and rarely more than the first or last
+// body line.
+constexpr double kTopBandShare = 0.125;
+constexpr double kBottomBandShare = 0.15;
 // A band line is furniture when it, or a long enough piece of it, stands on
 // at least this many pages, and on at least a quarter of the pages whose
 // band holds any text: a report's header repeats on most of its pages, a
@@ -45,8 +48,8 @@ enum class Band { kNone, kTop, kBottom };
 
 Band BandOf(const acrobat::TextLine& line, double pageHeight) {
   if (!(pageHeight > 0)) return Band::kNone;
-  if (line.box.bottom <= pageHeight * kBandShare) return Band::kTop;
-  if (line.box.top >= pageHeight * (1 - kBandShare)) return Band::kBottom;
+  if (line.box.bottom <= pageHeight * kTopBandShare) return Band::kTop;
+  if (line.box.top >= pageHeight * (1 - kBottomBandShare)) return Band::kBottom;
   return Band::kNone;
 }
 

@@ -116,6 +116,23 @@ inline std::vector<std::string> PageTexts(const std::filesystem::path& file) {
   return texts;
 }
 
+// The page labels a viewer shows, as poppler reads them; empty when the
+// file has no /PageLabels at all (poppler would show the page numbers).
+inline std::vector<std::string> PageLabels(const std::filesystem::path& file) {
+  QPDF pdf;
+  pdf.processFile(file.string().c_str());
+  if (!pdf.getRoot().hasKey("/PageLabels")) return {};
+  std::unique_ptr<poppler::document> doc(poppler::document::load_from_file(file.string()));
+  std::vector<std::string> labels;
+  if (!doc || doc->is_locked()) return labels;
+  for (int i = 0; i < doc->pages(); ++i) {
+    std::unique_ptr<poppler::page> page(doc->create_page(i));
+    const auto utf8 = page->label().to_utf8();
+    labels.emplace_back(utf8.begin(), utf8.end());
+  }
+  return labels;
+}
+
 struct OutlineNode {
   std::string title;
   int targetPage = -1;     // page index its /GoTo leads to, -1 when it has none

@@ -1,0 +1,179 @@
+// Reports in the layouts users' files have, each from the program that
+// makes such a layout (tests/data/layouts): running heads that repeat the
+// chapter, chapter-local page numbers, a job of three files each numbered
+// from 1, vertical writing, ruby over a heading, a table turned sideways.
+// Each is converted with the real engine and read back as a viewer shows
+// it: every bookmark at the page where its heading stands, no bookmark from
+// page furniture, and the printed page numbers in the viewer's page box.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "acrobat/test_pdf_reader.h"
+#include "pipeline/real_conversion_test.h"
+#include "pipeline/real_pdf_test_helpers.h"
+#include "pipeline/status_texts.h"
+
+namespace vellumark::pipeline {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Flatten;
+using testing::OutlineNode;
+using testing::PageLabels;
+using testing::ReadWrittenPdf;
+using testing::WrittenPdf;
+
+// One bookmark: its depth in the tree, title and target page index.
+struct Mark {
+  int depth;
+  std::string title;
+  int page;
+  bool operator==(const Mark&) const = default;
+};
+
+void PrintTo(const Mark& m, std::ostream* os) { *os << m.depth << " " << m.title << " @" << m.page; }
+
+struct LayoutCase {
+  const char* name;
+  std::vector<const char*> files;  // in tests/data/layouts, parent first
+  HeadingSource source;
+  std::vector<Mark> outline;
+  std::vector<std::string> labels;  // empty: the file has none
+  std::vector<std::string> warnings;
+};
+
+void PrintTo(const LayoutCase& c, std::ostream* os) { *os << c.name; }
+
+const std::vector<std::string> kNoWarnings;
+
+// The report with a running header "第N章　…　△△橋詳細設計業務" on every body
+// page, and "第1章で述べたとおり、" opening a line of chapter 2.
+const std::vector<Mark> kRunningHeadOutline = {
+    {0, "表紙", 0},           {0, "第1章　総則", 3},         {1, "1.1　業務目的", 3},
+    {1, "1.2　業務概要", 3},   {2, "1.2.1?業務名称", 3},      {2, "1.2.2?履行期間", 3},
+    {2, "1.2.3?業務内容", 3},  {1, "1.3　位置および現地状況", 4}, {0, "第2章　設計条件", 5},
+    {1, "2.1　設計基準", 5},   {1, "2.2　橋梁諸元", 5},        {1, "2.3　荷重条件", 6},
+    {2, "2.3.1?死荷重", 6},    {2, "2.3.2?地震の影響", 6},     {0, "第3章　数量計算", 7},
+    {1, "3.1　上部工", 7},     {1, "3.2　下部工", 8},
+};
+
+class LayoutsTest : public testing::RealConversionTest, public ::testing::WithParamInterface<LayoutCase> {};
+
+// A title compared with "?" standing for whichever space the producer's
+// text gives between the number and the title (a tab reads as a space).
+bool SameTitle(const std::string& expected, const std::string& actual) {
+  const auto at = expected.find('?');
+  if (at == std::string::npos) return expected == actual;
+  const std::string head = expected.substr(0, at);
+  const std::string tail = expected.substr(at + 1);
+  if (actual.compare(0, head.size(), head) != 0) return false;
+  const std::string middle = actual.substr(head.size(), actual.size() - head.size() - std::min(actual.size(), tail.size()));
+  return (middle == " " || middle == "\u3000") && actual.size() >= tail.size() &&
+         actual.compare(actual.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+TEST_P(LayoutsTest, BookmarksLandWhereTheHeadingsStandAndPagesShowTheirNumbers) {
+  const LayoutCase& c = GetParam();
+  std::vector<fs::path> files;
+  for (const char* file : c.files) files.push_back(CopyFixture(std::string("layouts/") + file, file));
+  options.headingSource = c.source;
+  options.partSizeLimit.reset();
+  conversion.ConvertJob(JobOf(files), options);
+
+  const fs::path output = OutputPathFor(files[0]);
+  EXPECT_TRUE(acrobat::testing::QpdfCheckPasses(output));
+  const WrittenPdf written = ReadWrittenPdf(output);
+  std::vector<std::pair<int, const OutlineNode*>> flat;
+  Flatten(written.outline, 0, flat);
+  std::vector<Mark> outline;
+  for (const auto& [depth, node] : flat) outline.push_back({depth, node->title, node->targetPage});
+  ASSERT_EQ(outline.size(), c.outline.size()) << ::testing::PrintToString(outline);
+  for (std::size_t k = 0; k < outline.size(); ++k) {
+    EXPECT_EQ(outline[k].depth, c.outline[k].depth) << k;
+    EXPECT_TRUE(SameTitle(c.outline[k].title, outline[k].title)) << c.outline[k].title << " vs " << outline[k].title;
+    EXPECT_EQ(outline[k].page, c.outline[k].page) << outline[k].title;
+  }
+  EXPECT_EQ(PageLabels(output), c.labels);
+  EXPECT_EQ(conversion.warnings(), c.warnings);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, LayoutsTest,
+    ::testing::Values(
+        LayoutCase{"RunningHeadScan",
+                   {"running_head.pdf"},
+                   HeadingSource::kAllPages,
+                   kRunningHeadOutline,
+                   {"", "", "", "1", "2", "3", "4", "5", "6"},
+                   kNoWarnings},
+        // LibreOffice's own contents with "." leaders and no END line, then
+        // lists of figures and tables.
+        LayoutCase{"RunningHeadContents",
+                   {"running_head.pdf"},
+                   HeadingSource::kContentsPage,
+                   kRunningHeadOutline,
+                   {"", "", "", "1", "2", "3", "4", "5", "6"},
+                   {kWarnContentsEndMissing}},
+        // Contents entries "2-1", "2-3" go where those numbers are printed,
+        // not to the first body pages.
+        LayoutCase{"ChapterLocalNumbers",
+                   {"local_numbers.pdf"},
+                   HeadingSource::kContentsPage,
+                   {{0, "表紙", 0},
+                    {0, "第1章　総則", 3},
+                    {1, "1.1　業務目的", 3},
+                    {1, "1.2　業務概要", 4},
+                    {0, "第2章　設計条件", 5},
+                    {1, "2.1　設計基準", 5},
+                    {1, "2.2　荷重条件", 7},
+                    {2, "2.2.1　活荷重", 7}},
+                   {"", "i", "ii", "1-1", "1-2", "2-1", "2-2", "2-3"},
+                   kNoWarnings},
+        // Printed page 1 stands in every file: each chapter is found in its
+        // own file, in job order.
+        LayoutCase{"ThreeFilesEachNumberedFromOne",
+                   {"job_parent.pdf", "job_child1.pdf", "job_child2.pdf"},
+                   HeadingSource::kContentsPage,
+                   {{0, "表紙", 0},
+                    {0, "第1章　総則", 2},
+                    {1, "1.1　業務目的", 3},
+                    {1, "1.2　業務概要", 4},
+                    {0, "第2章　設計条件", 5},
+                    {1, "2.1　設計基準", 6},
+                    {1, "2.2　荷重条件", 6},
+                    {0, "第3章　数量計算", 7},
+                    {1, "3.1　上部工", 8},
+                    {1, "3.2　下部工", 9}},
+                   {"", "", "1", "2", "3", "1", "2", "1", "2", "3"},
+                   kNoWarnings},
+        LayoutCase{"VerticalWriting",
+                   {"vertical.pdf"},
+                   HeadingSource::kAllPages,
+                   {{0, "表紙", 0}, {0, "第一章　総則", 0}, {0, "第二章　設計条件", 1}},
+                   {"1", "2"},
+                   kNoWarnings},
+        // The ruby reading over 法面 is neither part of the title nor a line.
+        LayoutCase{"RubyOverAHeading",
+                   {"ruby.pdf"},
+                   HeadingSource::kAllPages,
+                   {{0, "表紙", 0},
+                    {0, "第1章　総則", 0},
+                    {1, "1.1　業務目的", 0},
+                    {1, "1.2　対象区間", 0},
+                    {0, "第2章　法面保護工", 1},
+                    {1, "2.1　概要", 1},
+                    {1, "2.2　吹付枠工", 2}},
+                   {"1", "2", "3"},
+                   kNoWarnings},
+        LayoutCase{"TableTurnedSideways",
+                   {"sideways_table.pdf"},
+                   HeadingSource::kAllPages,
+                   {{0, "表紙", 0}, {0, "第2章　設計条件", 0}, {1, "2.1　設計基準", 0}, {1, "2.2　荷重条件", 2}},
+                   {"1", "2", "3"},
+                   kNoWarnings}),
+    [](const ::testing::TestParamInfo<LayoutCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vellumark::pipeline
