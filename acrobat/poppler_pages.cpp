@@ -11,6 +11,7 @@
 // libpoppler-private-dev); without them thumbnails go through poppler-cpp.
 #include <PDFDoc.h>
 #include <SplashOutputDev.h>
+#include <TextOutputDev.h>
 #include <Stream.h>
 #include <splash/SplashBitmap.h>
 #endif
@@ -200,7 +201,7 @@ std::string PageText(poppler::page& page) {
 // poppler gives the boxes in points relative to the crop box as shown (its
 // /Rotate applied, y down), while page_rect gives the crop box unturned: a
 // page turned a quarter shows its width as its height.
-PageLines PageLinesOf(poppler::page& page) {
+[[maybe_unused]] PageLines PageLinesOf(poppler::page& page) {
   const auto crop = page.page_rect(poppler::crop_box);
   const auto orientation = page.orientation();
   const bool quarterTurned = orientation == poppler::page::landscape || orientation == poppler::page::seascape;
@@ -250,13 +251,11 @@ ThumbnailImage PackThumbnail(const char* data, int width, int height, int stride
 }
 
 #if VELLUMARK_HAVE_POPPLER_SPLASH
-// poppler-cpp's page renderer builds a new rasteriser for every page, and
-// with it loads every font anew: a non-embedded Japanese font costs some
-// 25 ms a page that way, ten times the page itself. One rasteriser per
-// worker keeps its font cache across pages, as poppler's own tools do.
-class SplashThumbnailer {
+// A worker's own poppler document of the file, through poppler's core
+// classes: loaded and freed under the lifecycle lock like poppler-cpp's.
+class CoreDocument {
  public:
-  explicit SplashThumbnailer(LoadedFile& file) : file_(file) {
+  explicit CoreDocument(LoadedFile& file) {
     InitialisePoppler();  // the global parameters poppler-cpp set up
     const std::string& bytes = file.PopplerBytes();
     {
@@ -266,23 +265,85 @@ class SplashThumbnailer {
           new MemStream(bytes.data(), 0, static_cast<Goffset>(bytes.size()), Object(objNull)));
     }
     if (!doc_->isOk()) throw PdfError(file.path(), kDamaged);
+  }
+  ~CoreDocument() {
+    std::lock_guard<std::mutex> guard(PopplerLifecycleLock());
+    doc_.reset();
+  }
+  CoreDocument(const CoreDocument&) = delete;
+  CoreDocument& operator=(const CoreDocument&) = delete;
+
+  PDFDoc& doc() { return *doc_; }
+
+ private:
+  std::unique_ptr<PDFDoc> doc_;
+};
+
+// A page's words through poppler's own text output, with the size and
+// writing mode of each word's font. poppler-cpp's text_list gives these
+// only together with every font's name, which it looks up in the system's
+// font configuration page by page: three times the cost of the text itself.
+class LineReader {
+ public:
+  explicit LineReader(LoadedFile& file) : file_(file), doc_(file) {}
+
+  PageLines Read(int pageIndex) {
+    PDFDoc& doc = doc_.doc();
+    if (pageIndex < 0 || pageIndex >= doc.getNumPages()) throw PdfError(file_.path(), kPageTextUnreadable);
+    const int page = pageIndex + 1;
+    const bool quarterTurned = doc.getPageRotate(page) % 180 != 0;
+    const double width = quarterTurned ? doc.getPageCropHeight(page) : doc.getPageCropWidth(page);
+    const double height = quarterTurned ? doc.getPageCropWidth(page) : doc.getPageCropHeight(page);
+    // The words in the order they are drawn: the lines are assembled by
+    // their geometry here, so poppler's own reading order (most of its text
+    // work) is not needed. The page as shown (its /Rotate applied), in
+    // points.
+    TextOutputDev output(nullptr, false, 0, true, false);
+    doc.displayPage(&output, page, 72, 72, 0, false, false, false);
+    const std::unique_ptr<TextWordList> words = output.makeWordList();
+    std::vector<TextBox> boxes;
+    boxes.reserve(static_cast<std::size_t>(std::max(0, words->getLength())));
+    for (int i = 0; i < words->getLength(); ++i) {
+      const TextWord* word = words->get(i);
+      TextBox box;
+      const std::unique_ptr<GooString> text(word->getText());
+      box.text = text ? text->toStr() : std::string();
+      word->getBBox(&box.box.left, &box.box.top, &box.box.right, &box.box.bottom);
+      box.fontSize = word->getFontSize();
+      box.verticalWriting = word->getLength() > 0 && word->getFontInfo(0) != nullptr &&
+                            word->getFontInfo(0)->getWMode() == 1;
+      box.rotation = word->getRotation();
+      box.spaceAfter = word->hasSpaceAfter();
+      boxes.push_back(std::move(box));
+    }
+    return AssembleLines(boxes, width, height);
+  }
+
+ private:
+  LoadedFile& file_;
+  CoreDocument doc_;
+};
+
+// poppler-cpp's page renderer builds a new rasteriser for every page, and
+// with it loads every font anew: a non-embedded Japanese font costs some
+// 25 ms a page that way, ten times the page itself. One rasteriser per
+// worker keeps its font cache across pages, as poppler's own tools do.
+class SplashThumbnailer {
+ public:
+  explicit SplashThumbnailer(LoadedFile& file) : file_(file), document_(file) {
     SplashColor paper;
     paper[0] = paper[1] = paper[2] = 0xFF;
     output_ = std::make_unique<SplashOutputDev>(splashModeRGB8, 4, false, paper);
     output_->setFontAntialias(true);
     output_->setVectorAntialias(true);
-    output_->startDoc(doc_.get());
+    output_->startDoc(&document_.doc());
   }
-  ~SplashThumbnailer() {
-    output_.reset();
-    std::lock_guard<std::mutex> guard(PopplerLifecycleLock());
-    doc_.reset();
-  }
+  ~SplashThumbnailer() { output_.reset(); }
 
   ThumbnailImage Render(int pageIndex) {
-    if (pageIndex < 0 || pageIndex >= doc_->getNumPages()) throw PdfError(file_.path(), kThumbnailFailed);
+    if (pageIndex < 0 || pageIndex >= document_.doc().getNumPages()) throw PdfError(file_.path(), kThumbnailFailed);
     const int page = pageIndex + 1;
-    const double dpi = ThumbnailDpi(doc_->getPageCropWidth(page), doc_->getPageCropHeight(page));
+    const double dpi = ThumbnailDpi(document_.doc().getPageCropWidth(page), document_.doc().getPageCropHeight(page));
     // poppler asks between operators whether to stop; past the budget the
     // page is given up.
     struct Deadline {
@@ -295,7 +356,7 @@ class SplashThumbnailer {
       return d->passed;
     };
     // The crop box, as a viewer shows the page; annotations drawn as on screen.
-    doc_->displayPageSlice(output_.get(), page, dpi, dpi, 0, false, true, false, -1, -1, -1, -1, abortCheck,
+    document_.doc().displayPageSlice(output_.get(), page, dpi, dpi, 0, false, true, false, -1, -1, -1, -1, abortCheck,
                            &deadline);
     if (deadline.passed) {
       ThumbnailImage none;
@@ -312,7 +373,7 @@ class SplashThumbnailer {
 
  private:
   LoadedFile& file_;
-  std::unique_ptr<PDFDoc> doc_;
+  CoreDocument document_;
   std::unique_ptr<SplashOutputDev> output_;
 };
 #endif
@@ -346,40 +407,52 @@ void EnsurePopplerReadable(LoadedFile& file) {
   if (!readsAllPages()) throw PdfError(file.path(), kDamaged);
 }
 
-std::vector<std::string> ExtractPageTexts(LoadedFile& file, const std::vector<int>& pageIndexes) {
+namespace {
+
+// Reads `pageIndexes` of `file` with `read`, spread over the workers.
+template <typename Result>
+std::vector<Result> ReadPages(LoadedFile& file, const std::vector<int>& pageIndexes, Result (*read)(poppler::page&)) {
   EnsurePopplerReadable(file);
   // Measured before poppler reads a page: a page beyond the budgets fails
   // here, before it can exhaust memory or time.
   for (int index : pageIndexes) file.CostOf(index);
-  std::vector<std::string> texts(pageIndexes.size());
+  std::vector<Result> results(pageIndexes.size());
   try {
     ForEachPage<PopplerDocument>(pageIndexes.size(), PopplerDocuments(file),
                                  [&](PopplerDocument& doc, std::size_t k) {
                                    auto page = PageOf(*doc, pageIndexes[k], file, kPageTextUnreadable);
-                                   texts[k] = PageText(*page);
+                                   results[k] = read(*page);
                                  });
   } catch (const std::bad_alloc&) {
     throw PdfError(file.path(), kTooComplex);
   }
-  return texts;
+  return results;
+}
+
+}  // namespace
+
+std::vector<std::string> ExtractPageTexts(LoadedFile& file, const std::vector<int>& pageIndexes) {
+  return ReadPages(file, pageIndexes, PageText);
 }
 
 std::vector<PageLines> ExtractPageLines(LoadedFile& file, const std::vector<int>& pageIndexes) {
+#if VELLUMARK_HAVE_POPPLER_SPLASH
   EnsurePopplerReadable(file);
   // The same budgets as the plain text: poppler runs the same text output
   // over the page.
   for (int index : pageIndexes) file.CostOf(index);
   std::vector<PageLines> pages(pageIndexes.size());
   try {
-    ForEachPage<PopplerDocument>(pageIndexes.size(), PopplerDocuments(file),
-                                 [&](PopplerDocument& doc, std::size_t k) {
-                                   auto page = PageOf(*doc, pageIndexes[k], file, kPageTextUnreadable);
-                                   pages[k] = PageLinesOf(*page);
-                                 });
+    ForEachPage<std::unique_ptr<LineReader>>(
+        pageIndexes.size(), [&file] { return std::make_unique<LineReader>(file); },
+        [&](std::unique_ptr<LineReader>& reader, std::size_t k) { pages[k] = reader->Read(pageIndexes[k]); });
   } catch (const std::bad_alloc&) {
     throw PdfError(file.path(), kTooComplex);
   }
   return pages;
+#else
+  return ReadPages(file, pageIndexes, PageLinesOf);
+#endif
 }
 
 std::vector<ThumbnailImage> RenderThumbnails(LoadedFile& file, const std::vector<int>& pageIndexes,

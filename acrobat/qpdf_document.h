@@ -202,6 +202,12 @@ class RealDocument final : public Document {
   void OutlineChanged() { outlineDirty_ = true; }
 
  private:
+  // A page read through poppler once: from `cacheOf` of its origin file, or
+  // by one `extract` pass over every page of that file still unread, so a
+  // scan of the whole document parses each source file once.
+  template <typename Result>
+  Result ReadCached(int pageIndex, std::vector<std::optional<Result>>& (LoadedFile::*cacheOf)(),
+                    std::vector<Result> (*extract)(LoadedFile&, const std::vector<int>&)) const;
   void CheckOpen() const;
   void CheckRange(int first, int last) const;
   void LoadOutline();

@@ -202,28 +202,26 @@ int RealDocument::IndexOfPage(const QPDFObjectHandle& page) const {
 
 QPDFObjectHandle RealDocument::PageAt(int index) const { return pages_.at(static_cast<std::size_t>(index)).page; }
 
-std::string RealDocument::ReadPageText(int pageIndex) const {
+template <typename Result>
+Result RealDocument::ReadCached(int pageIndex, std::vector<std::optional<Result>>& (LoadedFile::*cacheOf)(),
+                                std::vector<Result> (*extract)(LoadedFile&, const std::vector<int>&)) const {
   if (pageIndex < 0 || pageIndex >= GetNumPages()) throw PdfError(file_->path(), kBadPageRange);
   const PageEntry& entry = pages_[static_cast<std::size_t>(pageIndex)];
-  auto& cache = entry.origin->textCache();
+  auto& cache = ((*entry.origin).*cacheOf)();
   auto& slot = cache.at(static_cast<std::size_t>(entry.originIndex));
   if (slot) return *slot;
   const std::vector<int> missing = UnreadPagesOf(pages_, entry.origin, cache);
-  auto texts = ExtractPageTexts(*entry.origin, missing);
-  for (std::size_t k = 0; k < missing.size(); ++k) cache[static_cast<std::size_t>(missing[k])] = std::move(texts[k]);
+  auto results = extract(*entry.origin, missing);
+  for (std::size_t k = 0; k < missing.size(); ++k) cache[static_cast<std::size_t>(missing[k])] = std::move(results[k]);
   return *slot;
 }
 
+std::string RealDocument::ReadPageText(int pageIndex) const {
+  return ReadCached(pageIndex, &LoadedFile::textCache, ExtractPageTexts);
+}
+
 PageLines RealDocument::ReadPageLines(int pageIndex) const {
-  if (pageIndex < 0 || pageIndex >= GetNumPages()) throw PdfError(file_->path(), kBadPageRange);
-  const PageEntry& entry = pages_[static_cast<std::size_t>(pageIndex)];
-  auto& cache = entry.origin->linesCache();
-  auto& slot = cache.at(static_cast<std::size_t>(entry.originIndex));
-  if (slot) return *slot;
-  const std::vector<int> missing = UnreadPagesOf(pages_, entry.origin, cache);
-  auto lines = ExtractPageLines(*entry.origin, missing);
-  for (std::size_t k = 0; k < missing.size(); ++k) cache[static_cast<std::size_t>(missing[k])] = std::move(lines[k]);
-  return *slot;
+  return ReadCached(pageIndex, &LoadedFile::linesCache, ExtractPageLines);
 }
 
 void RealDocument::InsertPages(int after, const Document& source, int firstSourcePage, int count) {
