@@ -26,6 +26,7 @@ constexpr double kIdeographicGapEm = 0.8;  // about an ideographic space
 constexpr double kJapaneseSpaceGapEm = 0.4;
 constexpr double kWordGapEm = 0.12;        // above kerning, below a thin space
 constexpr double kWideGapEm = 2.0;         // a blank leader, a tab stop
+constexpr double kMaxGapSpaces = 8;
 // Ruby is set at half the size of its base, tight above it.
 constexpr double kRubySizeRatio = 0.6;
 constexpr double kRubyDistanceEm = 0.3;   // of the base size
@@ -164,7 +165,12 @@ std::u32string Separator(const Piece& before, const Piece& after) {
   if (last == kIdeographicSpace || first == kIdeographicSpace) return {};
   const double gap = after.frame.u0 - before.frame.u1;
   const double em = GapEm(before, after);
-  if (gap >= kWideGapEm * em) return std::u32string(1, kIdeographicSpace);
+  // A wide gap reads one ideographic space per em of it, so a reader of
+  // the line can still tell a page number set far off from one a space
+  // away; a gap across half the page is eight.
+  if (gap >= kWideGapEm * em) {
+    return std::u32string(static_cast<std::size_t>(std::min(kMaxGapSpaces, std::floor(gap / em))), kIdeographicSpace);
+  }
   if (IsCjk(last) || IsCjk(first)) {
     if (gap >= kIdeographicGapEm * em) return std::u32string(1, kIdeographicSpace);
     return gap >= kJapaneseSpaceGapEm * em ? U" " : std::u32string();

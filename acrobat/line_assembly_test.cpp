@@ -77,7 +77,9 @@ INSTANTIATE_TEST_SUITE_P(
                       SpacedWord("章", 92.2, 100.3, 102.7, 114.0, 10.5), Word("総則", 113.2, 100.3, 134.2, 114.0, 10.5),
                       Word("1", 480.0, 100.3, 486.5, 114.0, 10.5), SpacedWord("1.1", 71.0, 115.1, 86.5, 128.8, 10.5),
                       Word("目的･････････1", 97.0, 115.1, 318.7, 128.8, 10.5)},
-                     {{"第1章　総則　1"}, {"1.1　目的･････････1"}}},
+                     // The blank leader is as wide as eight ideographic spaces
+                     // or more: a reader still sees the page number set off.
+                     {{"第1章　総則　　　　　　　　1"}, {"1.1　目的･････････1"}}},
         // Boxes as Chromium writes headings: the reported size is twice
         // the size the glyphs are drawn in.
         AssemblyCase{"GapsAreMeasuredInTheEmTheGlyphsAreDrawnIn",
@@ -88,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {Word("第1章　", 71, 67.1, 113.4, 85.3, 14), Word("総則", 127.4, 67.1, 155.4, 85.3, 14),
                       Word("1", 500, 67.1, 507, 85.3, 14),
                       Word("Report", 72, 20, 110, 32, 10), Word("Page 3", 480, 20, 520, 32, 10)},
-                     {{"Report　Page 3"}, {"第1章　総則　1"}}},
+                     {{"Report　　　　　　　　Page 3"}, {"第1章　総則　　　　　　　　1"}}},
         // Set solid, the boxes of a wrapped title overlap by a fifth.
         AssemblyCase{"WrappedTitleIsTwoLines",
                      {Word("完成報告書", 117.8, 114.0, 237.8, 145.2, 24),
@@ -140,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Word("Item", 161.8, 192.2, 170.7, 212.4, 10, 3), Word("1", 161.8, 183.9, 170.7, 188.9, 10, 3),
                       Word("表の前", 143.4, 130.3, 172.1, 139.5, 9.6), Word("下向き", 175.4, 218.4, 184.6, 247.1, 9.6, 1),
                       Word("Down", 175.8, 250.4, 184.6, 275.5, 10, 1), Word("text", 175.8, 278.8, 184.6, 296.2, 10, 1)},
-                     {{"表の前"}, {"下向きDown text"}, {"工種　数量"}, {"Item 1 320 m"}}}),
+                     {{"表の前"}, {"下向きDown text"}, {"工種　　数量"}, {"Item 1 320 m"}}}),
     [](const ::testing::TestParamInfo<AssemblyCase>& info) { return std::string(info.param.name); });
 
 TEST(LineAssembly, LineBoxIsTheUnionOfItsWords) {

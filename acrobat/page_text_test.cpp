@@ -168,7 +168,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Chromium reports its headings at twice the size they are drawn.
         PageLinesCase{"producers/chromium.pdf", 2, {"第1章　総則", "1.1　業務目的"}, "- 1 -"},
         PageLinesCase{"producers/uplatex.pdf", 4, {"第2章　設計条件", "2.1　設計基準", "2.1.1　準拠基準"}, "- 3 -"},
-        PageLinesCase{"producers/ghostscript.pdf", 1, {"目　次", "第1章　総則･････････････････1"}, ""}));
+        PageLinesCase{"producers/ghostscript.pdf", 1, {"目　　次", "第1章　総則･････････････････1"}, ""}));
 
 // A one-page-each PDF in Helvetica: a table set sideways on a portrait page
 // under an upright running head, and a page shown turned a quarter by its

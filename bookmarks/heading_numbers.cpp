@@ -302,6 +302,12 @@ std::optional<LeadingNumber> DottedNumber(std::u32string_view line, std::size_t 
   // "1.1a", a date "2024-1-5/…".
   if (at < line.size() && IsAsciiLike(line[at])) return std::nullopt;
   if (StartsASentence(line, at) || IsMeasurementsOnly(line.substr(start))) return std::nullopt;
+  // A formula or a list of numbers: "2.5 + 7.0 = 9.5 m", "1.2 3.4".
+  const std::size_t titleAt = SkipSpaces(line, at);
+  if (titleAt < line.size() && IsAsciiLike(line[titleAt]) && LatinLetter(line[titleAt]) == 0 &&
+      !(line[titleAt] >= U'a' && line[titleAt] <= U'z')) {
+    return std::nullopt;
+  }
   number.endAt = at;
   return number;
 }

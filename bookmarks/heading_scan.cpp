@@ -32,6 +32,17 @@ std::u32string TitleKey(const std::u32string& title) {
   return key;
 }
 
+// A title with each run of ideographic spaces made one: a wide gap on the
+// page (a tab after the number) reads as several.
+std::u32string CollapseGaps(const std::u32string& title) {
+  std::u32string out;
+  for (const char32_t c : title) {
+    if (c == kIdeographicSpace && !out.empty() && out.back() == kIdeographicSpace) continue;
+    out += c;
+  }
+  return out;
+}
+
 class Scanner {
  public:
   explicit Scanner(HeadingList& list) : list_(list) {}
@@ -75,19 +86,20 @@ class Scanner {
       std::u32string title = l;
       const bool joined = JoinWrapped(title, line, next, textRight);
       list_.push_back(MakeHeading(number->groups == 2 ? Heading::kSection : Heading::kItem,
-                                  platform::ToUtf8(title), pageNumber));
+                                  platform::ToUtf8(CollapseGaps(title)), pageNumber));
       return joined;
     }
 
     std::u32string title = l;
     bool joined = false;
-    if (number->endAt >= l.size() || SkipsToEnd(l, number->endAt)) {
-      // "第十章" alone: its title stands on the next line.
+    if (number->kind == LeadingNumber::Kind::kOrdinal && SkipsToEnd(l, number->endAt)) {
+      // "第十章" alone: its title stands on the next line. A name such as
+      // 参考資料 is a title of its own.
       joined = TitleOnNextLine(title, next);
     } else {
       joined = JoinWrapped(title, line, next, textRight);
     }
-    const std::string text = platform::ToUtf8(title);
+    const std::string text = platform::ToUtf8(CollapseGaps(title));
     if (number->chapter) {
       // A chapter line that repeats the chapter in force (a heading set again
       // at the top of its next page) is not a new chapter.
@@ -119,6 +131,8 @@ class Scanner {
     const std::u32string nextText = platform::ToU32(next->text);
     const std::u32string narrowed = platform::Narrow(nextText);
     if (nextText.empty() || nextText.size() > kMaxTitleLineLength || IsDigit(narrowed.back())) return false;
+    // A sentence is body text, not a title.
+    if (nextText.find_first_of(U"。、，．") != std::u32string::npos) return false;
     if (nextText.front() == kSectionMark || ReadLeadingNumber(nextText) || IsCaption(nextText)) return false;
     while (!title.empty() && IsGroupSpace(title.back())) title.pop_back();
     title += kIdeographicSpace;

@@ -1,7 +1,8 @@
 // Reports in the layouts users' files have, each from the program that
 // makes such a layout (tests/data/layouts): running heads that repeat the
 // chapter, chapter-local page numbers, a job of three files each numbered
-// from 1, vertical writing, ruby over a heading, a table turned sideways.
+// from 1, vertical writing, ruby over a heading, a table turned sideways,
+// LaTeX's contents, Word's leaders, hyphenated numbers and appendices.
 // Each is converted with the real engine and read back as a viewer shows
 // it: every bookmark at the page where its heading stands, no bookmark from
 // page furniture, and the printed page numbers in the viewer's page box.
@@ -58,6 +59,36 @@ const std::vector<Mark> kRunningHeadOutline = {
     {2, "2.3.1?死荷重", 6},    {2, "2.3.2?地震の影響", 6},     {0, "第3章　数量計算", 7},
     {1, "3.1　上部工", 7},     {1, "3.2　下部工", 8},
 };
+
+// LaTeX's default contents (chapter lines without leaders, no END), its
+// two-line chapter heads, a title wrapped in the contents and the body.
+const std::vector<Mark> kLatexOutline = {
+    {0, "表紙", 0},          {0, "第1章　総則", 1},     {1, "1.1　業務目的", 1}, {1, "1.2　業務概要", 2},
+    {0, "第2章　設計条件", 3}, {1, "2.1　設計基準", 3},
+    {1, "2.2　荷重の組合せおよび照査の方法ならびに既設橋の調査結果を踏まえた下部工の補強の考え方", 4},
+};
+const std::vector<std::string> kLatexLabels = {"i", "1", "2", "3", "4"};
+
+// Word's "·" leaders (typed as such, read with the default "･"), a wrapped
+// contents entry, and body lines opening "第1章で述べた…", "第2節の結果を…".
+const std::vector<Mark> kWordOutline = {
+    {0, "表紙", 0},
+    {0, "第1章　総則", 2},
+    {1, "1.1　業務目的", 2},
+    {1, "1.2　既設橋の現地調査結果および下部工の洗掘状況を踏まえた補強設計の基本方針と施工時の留意事項", 3},
+    {0, "第2章　設計条件", 4},
+    {1, "2.1　設計基準", 4},
+};
+const std::vector<std::string> kWordLabels = {"", "", "1", "2", "3", "4"};
+
+// Hyphenated numbers, an appendix with lettered sections, 参考資料, and a
+// drawing with dimension lines and captions.
+const std::vector<Mark> kHyphenOutline = {
+    {0, "表紙", 0},          {0, "第1章　総則", 1},   {1, "1-1　業務目的", 1}, {1, "1-2　業務内容", 2},
+    {2, "1-2-1　設計範囲", 2}, {0, "第2章　設計条件", 3}, {1, "2-1　設計基準", 3}, {0, "付録A　計算書", 5},
+    {1, "A.1　荷重計算", 5},  {1, "A.2　応力計算", 6}, {0, "参考資料", 7},
+};
+const std::vector<std::string> kHyphenLabels = {"", "1-1", "1-2", "2-1", "2-2", "付-1", "付-2", "参-1"};
 
 class LayoutsTest : public testing::RealConversionTest, public ::testing::WithParamInterface<LayoutCase> {};
 
@@ -167,6 +198,18 @@ INSTANTIATE_TEST_SUITE_P(
                     {1, "2.2　吹付枠工", 2}},
                    {"1", "2", "3"},
                    kNoWarnings},
+        LayoutCase{"LatexContents", {"latex_contents.pdf"}, HeadingSource::kContentsPage, kLatexOutline, kLatexLabels,
+                   {kWarnContentsEndMissing}},
+        LayoutCase{"LatexScan", {"latex_contents.pdf"}, HeadingSource::kAllPages, kLatexOutline, kLatexLabels,
+                   kNoWarnings},
+        LayoutCase{"WordStyleContents", {"word_style.pdf"}, HeadingSource::kContentsPage, kWordOutline, kWordLabels,
+                   kNoWarnings},
+        LayoutCase{"WordStyleScan", {"word_style.pdf"}, HeadingSource::kAllPages, kWordOutline, kWordLabels,
+                   kNoWarnings},
+        LayoutCase{"HyphensAndAppendicesContents", {"hyphen_appendix.pdf"}, HeadingSource::kContentsPage,
+                   kHyphenOutline, kHyphenLabels, kNoWarnings},
+        LayoutCase{"HyphensAndAppendicesScan", {"hyphen_appendix.pdf"}, HeadingSource::kAllPages, kHyphenOutline,
+                   kHyphenLabels, kNoWarnings},
         LayoutCase{"TableTurnedSideways",
                    {"sideways_table.pdf"},
                    HeadingSource::kAllPages,
