@@ -270,17 +270,18 @@ struct Entry {
   long long target = 0;
 };
 
-// The page of `file` nearest to `target` whose body holds `title`, preferring
-// pages at or after `notBefore` (contents entries follow the document's
-// order); -1 when no page of the file does. Front pages are not searched:
-// the contents page itself lists every title.
-int FindTitle(const DocumentReading& reading, const std::string& title, int file, int firstBodyPage, int notBefore,
+// The page in first..last (a file's pages after the contents, or the rest
+// of the job) nearest to `target` whose body holds `title`, preferring pages
+// at or after `notBefore` (contents entries follow the document's order);
+// -1 when none does. Front pages are never searched: the contents page
+// itself lists every title.
+int FindTitle(const DocumentReading& reading, const std::string& title, int first, int last, int notBefore,
               long long target) {
   int best = -1;
   bool bestInOrder = false;
   long long bestDistance = 0;
-  for (int i = firstBodyPage; i < reading.PageCount(); ++i) {
-    if (reading.Page(i).file != file || !reading.BodyHolds(i, title)) continue;
+  for (int i = first; i <= last; ++i) {
+    if (!reading.BodyHolds(i, title)) continue;
     const bool inOrder = i >= notBefore;
     const long long distance = i > target ? i - target : target - i;
     if (best < 0 || (inOrder && !bestInOrder) || (inOrder == bestInOrder && distance < bestDistance)) {
@@ -292,6 +293,12 @@ int FindTitle(const DocumentReading& reading, const std::string& title, int file
   return best;
 }
 
+// How many entries may be looked for beyond their own page. Each search
+// reads up to every page; a contents page of thousands of entries that are
+// all wrong helps no reader, and the bound keeps a hostile one from costing
+// entries times pages.
+constexpr int kMaxTitleSearches = 2000;
+
 // Moves each entry to the page where its heading stands: its printed page
 // number looked up on the pages (job order, never behind the entry before),
 // else counted from the end of the contents; then its title checked there.
@@ -301,6 +308,7 @@ void PlaceEntries(const DocumentReading& reading, std::vector<Entry>& entries, C
   // Where the last printed number was found: the next is looked for from
   // there, even when a title check moved the last entry further on.
   int printedFrom = firstBody;
+  int searchesLeft = kMaxTitleSearches;
   for (Entry& entry : entries) {
     long long target = -1;
     if (reading.HasPrintedNumbers()) {
@@ -310,18 +318,15 @@ void PlaceEntries(const DocumentReading& reading, std::vector<Entry>& entries, C
     }
     if (target < 0) target = static_cast<long long>(entry.line.page) + result.frontPageCount - 1;
     const bool inside = target >= firstBody && target < reading.PageCount();
-    if (!inside || !reading.BodyHolds(static_cast<int>(target), entry.line.title)) {
+    if ((!inside || !reading.BodyHolds(static_cast<int>(target), entry.line.title)) && searchesLeft-- > 0) {
       // A target inside the body is searched for in its own file; one past
       // the end (no END line, a wrong number) anywhere after the contents.
-      const int file = inside ? reading.Page(static_cast<int>(target)).file : -1;
       int found = -1;
-      if (file >= 0) {
-        found = FindTitle(reading, entry.line.title, file, firstBody, notBefore, target);
-      } else if (target >= reading.PageCount() && notBefore < reading.PageCount()) {
-        const int lastFile = reading.Page(reading.PageCount() - 1).file;
-        for (int f = reading.Page(notBefore).file; found < 0 && f <= lastFile; ++f) {
-          found = FindTitle(reading, entry.line.title, f, firstBody, notBefore, notBefore);
-        }
+      if (inside) {
+        const auto [fileFirst, fileLast] = reading.FilePages(reading.Page(static_cast<int>(target)).file);
+        found = FindTitle(reading, entry.line.title, std::max(fileFirst, firstBody), fileLast, notBefore, target);
+      } else if (target >= reading.PageCount()) {
+        found = FindTitle(reading, entry.line.title, notBefore, reading.PageCount() - 1, notBefore, notBefore);
       }
       if (found >= 0 && found != target) {
         target = found;

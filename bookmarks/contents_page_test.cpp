@@ -39,7 +39,9 @@ TEST_P(ParseContentsLineTable, ParsesTheContentsLine) {
   if (c.level >= 0) {
     EXPECT_EQ(parsed.title, c.title);
     EXPECT_EQ(parsed.page, c.page);
-    if (!c.printedPage.empty()) EXPECT_EQ(parsed.printedPage, c.printedPage);
+    if (!c.printedPage.empty()) {
+      EXPECT_EQ(parsed.printedPage, c.printedPage);
+    }
   }
 }
 

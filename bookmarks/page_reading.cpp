@@ -94,10 +94,14 @@ int RomanValue(std::u32string_view text) {
   static constexpr std::u32string_view kOnes[] = {U"", U"i", U"ii", U"iii", U"iv", U"v", U"vi", U"vii", U"viii", U"ix"};
   static constexpr std::u32string_view kTens[] = {U"", U"x", U"xx", U"xxx", U"xl", U"l", U"lx", U"lxx", U"lxxx", U"xc"};
   if (text.empty() || text.size() > 8) return 0;
-  // Compare against the one way each value up to 99 is written.
-  for (int value = 1; value < 100; ++value) {
-    const std::u32string written = std::u32string(kTens[value / 10]) + std::u32string(kOnes[value % 10]);
-    if (written == text) return value;
+  // The one way each value up to 99 is written: tens, then ones.
+  for (int tens = 9; tens >= 0; --tens) {
+    const std::u32string_view head = kTens[tens];
+    if (text.substr(0, head.size()) != head) continue;
+    const std::u32string_view rest = text.substr(head.size());
+    for (int ones = 0; ones < 10; ++ones) {
+      if (rest == kOnes[ones] && tens * 10 + ones > 0) return tens * 10 + ones;
+    }
   }
   return 0;
 }
@@ -198,12 +202,7 @@ DocumentReading::DocumentReading(const acrobat::PageTextSource& doc, std::vector
   }
   MarkFurniture();
   ReadPrintedNumbers();
-  bodyKeys_.reserve(pages_.size());
-  for (int i = 0; i < pageCount; ++i) {
-    std::u32string key;
-    for (const auto& line : BodyLines(i)) key += TitleKey(platform::ToU32(line));
-    bodyKeys_.push_back(std::move(key));
-  }
+  bodyKeys_.resize(pages_.size());
 }
 
 void DocumentReading::MarkFurniture() {
@@ -288,10 +287,12 @@ void DocumentReading::ReadPrintedNumbers() {
   // A number is believed when the page before or after it in the same file
   // continues it: a lone number in a footer may be anything (a drawing
   // number, a table's last cell), a run of them is the pagination.
+  std::vector<std::optional<PageNumber>> parsed(pages_.size());
+  for (std::size_t i = 0; i < pages_.size(); ++i) parsed[i] = ParsePageNumber(candidates[i]);
   auto continues = [&](std::size_t before, std::size_t after) {
     if (pages_[before].file != pages_[after].file) return false;
-    const auto a = ParsePageNumber(candidates[before]);
-    const auto b = ParsePageNumber(candidates[after]);
+    const auto& a = parsed[before];
+    const auto& b = parsed[after];
     return a && b && a->roman == b->roman && a->prefix == b->prefix && b->value == a->value + 1;
   };
   std::vector<bool> believed(pages_.size(), false);
@@ -305,8 +306,11 @@ void DocumentReading::ReadPrintedNumbers() {
   for (std::size_t i = 0; i < pages_.size(); ++i) {
     // A numbering that starts on a page of its own (a one-page file, a
     // contents page numbered "i") is believed once the document has one.
-    const auto number = ParsePageNumber(candidates[i]);
-    if (believed[i] || (number && number->value == 1)) pages_[i].printedNumber = candidates[i];
+    const auto& number = parsed[i];
+    if (believed[i] || (number && number->value == 1)) {
+      pages_[i].printedNumber = candidates[i];
+      printedPages_[candidates[i]].push_back(static_cast<int>(i));
+    }
   }
 }
 
@@ -337,20 +341,31 @@ std::string DocumentReading::PageText(int pageIndex) const {
   return text;
 }
 
+std::pair<int, int> DocumentReading::FilePages(int file) const {
+  const auto first = std::lower_bound(pages_.begin(), pages_.end(), file,
+                                      [](const ReadPage& page, int f) { return page.file < f; });
+  const auto last = std::upper_bound(pages_.begin(), pages_.end(), file,
+                                     [](int f, const ReadPage& page) { return f < page.file; });
+  return {static_cast<int>(first - pages_.begin()), static_cast<int>(last - pages_.begin()) - 1};
+}
+
 int DocumentReading::FindPrintedNumber(const std::string& number, int fromPage) const {
-  const std::string wanted = NormalPageNumber(number);
-  if (wanted.empty()) return -1;
-  for (int i = std::max(0, fromPage); i < PageCount(); ++i) {
-    if (pages_[static_cast<std::size_t>(i)].printedNumber == wanted) return i;
-  }
-  return -1;
+  const auto found = printedPages_.find(NormalPageNumber(number));
+  if (found == printedPages_.end()) return -1;
+  const auto at = std::lower_bound(found->second.begin(), found->second.end(), fromPage);
+  return at == found->second.end() ? -1 : *at;
 }
 
 bool DocumentReading::BodyHolds(int pageIndex, const std::string& title) const {
   std::u32string key = TitleKey(platform::ToU32(UnifyIdeographs(title)));
   if (key.empty() || pageIndex < 0 || pageIndex >= PageCount()) return false;
   if (key.size() > kTitleKeyLength) key.resize(kTitleKeyLength);
-  return bodyKeys_[static_cast<std::size_t>(pageIndex)].find(key) != std::u32string::npos;
+  auto& body = bodyKeys_[static_cast<std::size_t>(pageIndex)];
+  if (!body) {
+    body.emplace();
+    for (const auto& line : BodyLines(pageIndex)) *body += TitleKey(platform::ToU32(line));
+  }
+  return body->find(key) != std::u32string::npos;
 }
 
 }  // namespace vellumark::bookmarks

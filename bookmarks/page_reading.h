@@ -4,7 +4,10 @@
 // from the body, and the page number printed on each page. Both heading
 // recognisers and the page labels of the output work from one reading, so
 // no page is read twice.
+#include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "acrobat/engine.h"
@@ -28,6 +31,8 @@ class DocumentReading {
   int PageCount() const { return static_cast<int>(pages_.size()); }
   const ReadPage& Page(int pageIndex) const { return pages_.at(static_cast<std::size_t>(pageIndex)); }
 
+  // The first and last page index of file `file` of the job.
+  std::pair<int, int> FilePages(int file) const;
   // The page's lines that are not furniture, in reading order.
   std::vector<acrobat::TextLine> BodyTextLines(int pageIndex) const;
   // Their texts.
@@ -54,7 +59,11 @@ class DocumentReading {
   void ReadPrintedNumbers();
 
   std::vector<ReadPage> pages_;
-  std::vector<std::u32string> bodyKeys_;  // per page: the body text in the form titles are compared in
+  // Per page: the body text in the form titles are compared in, made when
+  // a title is first looked for there (the page scan never needs it).
+  mutable std::vector<std::optional<std::u32string>> bodyKeys_;
+  // Each printed number and the pages it stands on, ascending.
+  std::map<std::string, std::vector<int>> printedPages_;
   bool hasPrintedNumbers_ = false;
 };
 
