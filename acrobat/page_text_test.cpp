@@ -194,7 +194,9 @@ std::filesystem::path WriteTurnedPages(const std::filesystem::path& file) {
           "BT /F1 12 Tf 0 1 -1 0 316 100 Tm (Total) Tj 40 0 Td (830 m) Tj ET",
           0);
   addPage("BT /F1 14 Tf 72 770 Td (Chapter 1 General) Tj 0 -20 Td (1.1 Purpose) Tj ET", 90);
-  QPDFWriter writer(pdf, file.string().c_str());
+  // QPDFWriter keeps the name it is given, not a copy: it must outlive the write.
+  const std::string outputName = file.string();
+  QPDFWriter writer(pdf, outputName.c_str());
   writer.write();
   return file;
 }

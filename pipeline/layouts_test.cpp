@@ -185,6 +185,14 @@ INSTANTIATE_TEST_SUITE_P(
                    {{0, "表紙", 0}, {0, "第一章　総則", 0}, {0, "第二章　設計条件", 1}},
                    {"1", "2"},
                    kNoWarnings},
+        // No contents page: the headings come from the pages all the same,
+        // and the user hears so.
+        LayoutCase{"VerticalWritingFromTheContents",
+                   {"vertical.pdf"},
+                   HeadingSource::kContentsPage,
+                   {{0, "表紙", 0}, {0, "第一章　総則", 0}, {0, "第二章　設計条件", 1}},
+                   {"1", "2"},
+                   {kWarnContentsNotFound}},
         // The ruby reading over 法面 is neither part of the title nor a line.
         LayoutCase{"RubyOverAHeading",
                    {"ruby.pdf"},
