@@ -249,7 +249,7 @@ std::vector<Assembled> AssembleFrame(std::vector<Piece> pieces, WritingDirection
     const double v0 = piece.frame.v0;
     const double v1 = piece.frame.v1;
     // A band ending before this piece starts ends before every later one.
-    std::erase_if(open, [&](std::size_t b) { return bands[b].v1 <= v0; });
+    open.erase(std::remove_if(open.begin(), open.end(), [&](std::size_t b) { return bands[b].v1 <= v0; }), open.end());
     std::size_t best = bands.size();
     double bestShare = kSameLineOverlap;
     const std::size_t tried = std::min(open.size(), kMaxOpenLines);
@@ -336,9 +336,9 @@ std::vector<Assembled> TakeStackedColumns(std::vector<Assembled>& upright) {
     const Piece& glyph = upright[g].pieces.front();
     const double em = DrawnEm(glyph);
     auto lastOf = [&](std::size_t c) -> const Piece& { return upright[columns[c].back()].pieces.front(); };
-    std::erase_if(open, [&](std::size_t c) {
+    open.erase(std::remove_if(open.begin(), open.end(), [&](std::size_t c) {
       return glyph.page.top - lastOf(c).page.top > kStackedMaxPitchEm * DrawnEm(lastOf(c));
-    });
+    }), open.end());
     std::size_t best = columns.size();
     double bestShare = kStackedColumnOverlap;
     const std::size_t tried = std::min(open.size(), kMaxOpenLines);
@@ -367,11 +367,11 @@ std::vector<Assembled> TakeStackedColumns(std::vector<Assembled>& upright) {
   auto first = [&](const std::vector<std::size_t>& column) -> const Piece& {
     return upright[column.front()].pieces.front();
   };
-  std::erase_if(columns, [&](const std::vector<std::size_t>& column) {
+  columns.erase(std::remove_if(columns.begin(), columns.end(), [&](const std::vector<std::size_t>& column) {
     const auto cjk = std::count_if(column.begin(), column.end(),
                                    [&](std::size_t g) { return IsCjk(upright[g].pieces.front().text.front()); });
     return column.size() < 2 || 2 * static_cast<std::size_t>(cjk) <= column.size();
-  });
+  }), columns.end());
   std::stable_sort(columns.begin(), columns.end(), [&](const auto& a, const auto& b) {
     return first(a).page.top < first(b).page.top;
   });
