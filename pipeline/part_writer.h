@@ -14,7 +14,7 @@
 #include "acrobat/engine.h"
 #include "bookmarks/bookmark_tree.h"
 #include "bookmarks/heading_list.h"
-#include "pipeline/conversion.h"
+#include "pipeline/conversion_options.h"
 #include "pipeline/cut_search.h"
 #include "pipeline/working_files.h"
 #include "platform/status_sink.h"
