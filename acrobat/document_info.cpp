@@ -11,7 +11,7 @@
 
 #include "acrobat/engine_messages.h"
 #include "acrobat/qpdf_document.h"
-#include "platform/narrow.h"
+#include "platform/utf8.h"
 
 namespace vellumark::acrobat {
 

@@ -7,7 +7,7 @@
 #include <map>
 #include <utility>
 
-#include "platform/narrow.h"
+#include "platform/utf8.h"
 
 namespace vellumark::acrobat {
 

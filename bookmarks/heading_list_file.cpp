@@ -8,7 +8,7 @@
 #include "platform/error.h"
 #include "platform/file_io.h"
 #include "platform/folders.h"
-#include "platform/narrow.h"
+#include "platform/utf8.h"
 
 namespace vellumark::bookmarks {
 

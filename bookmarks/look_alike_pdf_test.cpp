@@ -18,7 +18,7 @@
 #include "acrobat/real_engine.h"
 #include "bookmarks/contents_page.h"
 #include "bookmarks/heading_scan.h"
-#include "platform/narrow.h"
+#include "platform/utf8.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/heading_entries.h"
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <iterator>
 
-#include "platform/narrow.h"
+#include "platform/utf8.h"
 
 namespace vellumark::bookmarks {
 

@@ -9,7 +9,7 @@
 
 #include "joblist/job_line.h"
 #include "platform/folders.h"
-#include "platform/narrow.h"
+#include "platform/utf8.h"
 #include "settings/conversion_options.h"
 #include "settings/extra_settings.h"
 

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "platform/decimal.h"
-#include "platform/narrow.h"
+#include "platform/utf8.h"
 
 namespace vellumark::exporting {
 

@@ -8,7 +8,7 @@
 #include "platform/decimal.h"
 #include "platform/error.h"
 #include "platform/file_io.h"
-#include "platform/narrow.h"
+#include "platform/utf8.h"
 
 namespace vellumark::joblist {
 

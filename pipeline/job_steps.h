@@ -3,6 +3,10 @@
 // order the driver runs them; the cutting into part files is a PartWriter's
 // (part_writer.h). Internal to the pipeline: the front ends use Conversion
 // (conversion.h).
+//
+// The steps are defined in job_steps.cpp, except those with a file of their
+// own: assembly (assembly.cpp), the opening view and the thumbnails
+// (opening_view.cpp) and the heading list file (heading_list_input.cpp).
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -12,7 +16,8 @@
 #include "acrobat/engine.h"
 #include "bookmarks/heading_list.h"
 #include "bookmarks/page_reading.h"
-#include "pipeline/conversion.h"
+#include "joblist/job_line.h"
+#include "pipeline/conversion_options.h"
 #include "pipeline/cut_search.h"
 #include "pipeline/working_files.h"
 #include "platform/status_sink.h"

@@ -3,7 +3,7 @@
 #include <ctime>
 
 #include "platform/folders.h"
-#include "platform/narrow.h"
+#include "platform/utf8.h"
 
 namespace vellumark::pipeline {
 

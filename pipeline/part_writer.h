@@ -4,6 +4,10 @@
 // alone, with bookmarks that lead from one part into another. Internal to
 // the pipeline: JobSteps hands a PartWriter the finished working document
 // and the job's facts, and the writer keeps everything the cutting needs.
+//
+// Its code: part_writer.cpp (the frame, measuring and writing a part),
+// part_writer_split.cpp (the cuts along the plan and by size) and
+// part_writer_links.cpp (the links between the parts and their warnings).
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -14,7 +18,7 @@
 #include "acrobat/engine.h"
 #include "bookmarks/bookmark_tree.h"
 #include "bookmarks/heading_list.h"
-#include "pipeline/conversion.h"
+#include "pipeline/conversion_options.h"
 #include "pipeline/cut_search.h"
 #include "pipeline/working_files.h"
 #include "platform/status_sink.h"
@@ -147,7 +151,7 @@ class PartWriter {
   bookmarks::BuiltBookmarks PreparePart(acrobat::Document& document, int firstPage, platform::StatusSink& sink,
                                         std::vector<LinkUse>* uses = nullptr);
 
-  // --- links between the parts (part_links.cpp) ---
+  // --- links between the parts (part_writer_links.cpp) ---
   // The bookmark options of the part that starts at `firstPage` of the
   // working document and holds `pageCount` pages; its questions are logged
   // into `uses` when it is given.

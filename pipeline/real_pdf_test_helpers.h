@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/narrow.h"
+#include "platform/utf8.h"
 #include "tests/support/noise_image.h"
 
 namespace vellumark::pipeline::testing {

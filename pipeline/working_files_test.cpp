@@ -1,15 +1,12 @@
-// Working files, output names and the size limit: the small rules every job
-// relies on.
+// Working files and output names: the small rules every job relies on.
 #include "pipeline/working_files.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 
-#include "pipeline/conversion.h"
 #include "pipeline/file_names.h"
 #include "pipeline/pipeline_test_helpers.h"
-#include "platform/error.h"
 #include "tests/support/temp_folder.h"
 
 namespace vellumark::pipeline {
@@ -101,20 +98,6 @@ TEST(FileNamesTest, BackupReplacesAnOlderBackupAndLeavesMissingFilesAlone) {
   BackUpExistingFile(part);
   EXPECT_FALSE(fs::exists(part));
   EXPECT_EQ(ReadBytes(backup), "new");
-}
-
-TEST(SizeLimitTest, MegabytesBecomeBytesWithHeadroom) {
-  const std::vector<std::pair<std::string, std::int32_t>> cases = {
-      {"1", 838861}, {"2", 1887437}, {"5", 5033165}, {"10", 10276045}, {"2048", 2147273933}, {"007", 7130317}};
-  for (const auto& [text, limit] : cases) {
-    EXPECT_EQ(SizeLimitFromText(text), limit) << text;
-    EXPECT_FALSE(CheckSizeText(text).has_value()) << text;
-  }
-  for (const std::string text : {"", "0", "2049", "-1", "1.5", " 1", "1MB", "99999999999", "１"}) {
-    EXPECT_THROW(SizeLimitFromText(text), platform::UserError) << text;
-    ASSERT_TRUE(CheckSizeText(text).has_value()) << text;
-    EXPECT_NE(CheckSizeText(text)->find("2048"), std::string::npos);
-  }
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #include "settings/conversion_options.h"
 
 #include "platform/decimal.h"
-#include "platform/narrow.h"
+#include "platform/utf8.h"
 
 namespace vellumark::settings {
 

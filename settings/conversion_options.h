@@ -4,7 +4,7 @@
 // them, and the record's codes (the widget values it stores) end here.
 #include <string>
 
-#include "pipeline/conversion.h"
+#include "pipeline/conversion_options.h"
 #include "settings/settings.h"
 
 namespace vellumark::settings {

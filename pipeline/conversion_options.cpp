@@ -1,9 +1,12 @@
+// The part size limit: the megabytes the user types, as the bytes a part
+// file may hold.
+#include "pipeline/conversion_options.h"
+
 #include <charconv>
 #include <cstdint>
 #include <optional>
 #include <string>
 
-#include "pipeline/conversion.h"
 #include "platform/error.h"
 
 namespace vellumark::pipeline {
