@@ -23,15 +23,6 @@ bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
 
 using platform::Decimal;
 
-// A title as two headings are compared: narrowed, without spaces.
-std::u32string TitleKey(const std::u32string& title) {
-  std::u32string key;
-  for (const char32_t c : platform::Narrow(title)) {
-    if (!IsGroupSpace(c)) key += c;
-  }
-  return key;
-}
-
 // A title with each run of ideographic spaces made one: a wide gap on the
 // page (a tab after the number) reads as several.
 std::u32string CollapseGaps(const std::u32string& title) {

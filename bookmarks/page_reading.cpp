@@ -126,15 +126,15 @@ std::optional<PageNumber> ParsePageNumber(const std::string& normal) {
   return PageNumber{platform::ToUtf8(text.substr(0, digitsAt)), value, false};
 }
 
-std::u32string TitleKey(std::u32string_view text) {
+}  // namespace
+
+std::u32string TitleKey(std::u32string_view title) {
   std::u32string key;
-  for (const char32_t c : platform::Narrow(std::u32string(text))) {
+  for (const char32_t c : platform::Narrow(std::u32string(title))) {
     if (!IsSpace(c)) key += c;
   }
   return key;
 }
-
-}  // namespace
 
 std::string NormalPageNumber(const std::string& text) {
   std::u32string t;

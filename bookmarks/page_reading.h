@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -66,6 +67,10 @@ class DocumentReading {
   std::map<std::string, std::vector<int>> printedPages_;
   bool hasPrintedNumbers_ = false;
 };
+
+// A title in the form two titles are compared in: narrowed (widths ignored)
+// and without spaces.
+std::u32string TitleKey(std::u32string_view title);
 
 // A printed page number in the form two of them are compared in: "１－１"
 // and "1-1" alike, "III" as "iii". "" for a text that is no page number.
