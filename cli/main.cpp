@@ -5,22 +5,12 @@
 #include <vector>
 
 #include "cli/run_cli.h"
-
-#ifdef _WIN32
-#include <io.h>
-#include <stdio.h>
-#else
-#include <unistd.h>
-#endif
+#include "platform/terminal.h"
 
 int main(int argc, char** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   vellumark::cli::Environment environment;
-#ifdef _WIN32
-  environment.progressLine = _isatty(_fileno(stderr)) != 0;
-#else
-  environment.progressLine = isatty(STDERR_FILENO) != 0;
-#endif
+  environment.progressLine = vellumark::platform::StandardErrorIsTerminal();
   return vellumark::cli::RunCli(args, std::cout, std::cerr, environment);
 }

@@ -34,22 +34,9 @@ bool CanCreateFileIn(const fs::path& folder) {
   return true;
 }
 
-fs::path UserConfigFolder() {
-#ifdef _WIN32
-  if (const char* appData = std::getenv("APPDATA"); appData != nullptr && *appData != '\0') {
-    return platform::PathFromUtf8(appData) / kConfigFolderName;
-  }
-#else
-  // An XDG_CONFIG_HOME that is not absolute is to be ignored, as the base
-  // directory rules say.
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/') {
-    return platform::PathFromUtf8(xdg) / kConfigFolderName;
-  }
-  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-    return platform::PathFromUtf8(home) / ".config" / kConfigFolderName;
-  }
-#endif
-  return fs::temp_directory_path() / kConfigFolderName;
+fs::path OwnConfigFolder() {
+  const fs::path base = platform::UserConfigFolder();
+  return (base.empty() ? fs::temp_directory_path() : base) / kConfigFolderName;
 }
 
 }  // namespace
@@ -62,7 +49,7 @@ fs::path ApplicationFolderFor(const fs::path& programFolder, const fs::path& ins
   std::error_code ec;
   const bool installed = !installedFolder.empty() && fs::equivalent(programFolder, installedFolder, ec);
   if (!installed && CanCreateFileIn(programFolder)) return programFolder;
-  const fs::path folder = UserConfigFolder();
+  const fs::path folder = OwnConfigFolder();
   // A folder that cannot be created shows itself when the first list file is
   // written there, with that file's name in the message.
   fs::create_directories(folder, ec);

@@ -203,6 +203,18 @@ std::filesystem::path UserHomeFolder() {
 #endif
 }
 
+std::filesystem::path UserConfigFolder() {
+#ifdef _WIN32
+  return FolderFromEnvironment(L"APPDATA");
+#else
+  // A relative $XDG_CONFIG_HOME is to be ignored, like an unset one.
+  if (const char* env = std::getenv("XDG_CONFIG_HOME"); env != nullptr && env[0] == '/') return PathFromUtf8(env);
+  const std::string home = HomeFolder();
+  if (home.empty()) return {};
+  return PathFromUtf8(home) / ".config";
+#endif
+}
+
 std::filesystem::path UserCacheFolder() {
 #ifdef _WIN32
   return FolderFromEnvironment(L"LOCALAPPDATA");

@@ -38,6 +38,11 @@ std::filesystem::path ProgramFolder();
 // Windows). Empty when it cannot be determined.
 std::filesystem::path UserHomeFolder();
 
+// The folder for the user's settings: $XDG_CONFIG_HOME when it is absolute,
+// else ~/.config (%APPDATA% on Windows, read as wide characters so a
+// Japanese user name survives). Empty when it cannot be determined.
+std::filesystem::path UserConfigFolder();
+
 // The folder for the user's disposable files: $XDG_CACHE_HOME when it is
 // absolute, else ~/.cache (%LOCALAPPDATA% on Windows). Empty when it cannot be
 // determined.
