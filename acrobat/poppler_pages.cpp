@@ -409,24 +409,34 @@ void EnsurePopplerReadable(LoadedFile& file) {
 
 namespace {
 
-// Reads `pageIndexes` of `file` with `read`, spread over the workers.
-template <typename Result>
-std::vector<Result> ReadPages(LoadedFile& file, const std::vector<int>& pageIndexes, Result (*read)(poppler::page&)) {
+// Reads `pageIndexes` of `file`, each with `read` on the state its worker
+// made with `makeState` (a poppler document of the file of its own).
+template <typename State, typename Result>
+std::vector<Result> ReadPagesWith(LoadedFile& file, const std::vector<int>& pageIndexes,
+                                  const std::function<State()>& makeState,
+                                  const std::function<Result(State&, int)>& read) {
   EnsurePopplerReadable(file);
   // Measured before poppler reads a page: a page beyond the budgets fails
   // here, before it can exhaust memory or time.
   for (int index : pageIndexes) file.CostOf(index);
   std::vector<Result> results(pageIndexes.size());
   try {
-    ForEachPage<PopplerDocument>(pageIndexes.size(), PopplerDocuments(file),
-                                 [&](PopplerDocument& doc, std::size_t k) {
-                                   auto page = PageOf(*doc, pageIndexes[k], file, kPageTextUnreadable);
-                                   results[k] = read(*page);
-                                 });
+    ForEachPage<State>(pageIndexes.size(), makeState,
+                       [&](State& state, std::size_t k) { results[k] = read(state, pageIndexes[k]); });
   } catch (const std::bad_alloc&) {
     throw PdfError(file.path(), kTooComplex);
   }
   return results;
+}
+
+// The same through poppler-cpp's page object.
+template <typename Result>
+std::vector<Result> ReadPages(LoadedFile& file, const std::vector<int>& pageIndexes, Result (*read)(poppler::page&)) {
+  return ReadPagesWith<PopplerDocument, Result>(file, pageIndexes, PopplerDocuments(file),
+                                                [&](PopplerDocument& doc, int index) {
+                                                  auto page = PageOf(*doc, index, file, kPageTextUnreadable);
+                                                  return read(*page);
+                                                });
 }
 
 }  // namespace
@@ -437,19 +447,9 @@ std::vector<std::string> ExtractPageTexts(LoadedFile& file, const std::vector<in
 
 std::vector<PageLines> ExtractPageLines(LoadedFile& file, const std::vector<int>& pageIndexes) {
 #if VELLUMARK_HAVE_POPPLER_SPLASH
-  EnsurePopplerReadable(file);
-  // The same budgets as the plain text: poppler runs the same text output
-  // over the page.
-  for (int index : pageIndexes) file.CostOf(index);
-  std::vector<PageLines> pages(pageIndexes.size());
-  try {
-    ForEachPage<std::unique_ptr<LineReader>>(
-        pageIndexes.size(), [&file] { return std::make_unique<LineReader>(file); },
-        [&](std::unique_ptr<LineReader>& reader, std::size_t k) { pages[k] = reader->Read(pageIndexes[k]); });
-  } catch (const std::bad_alloc&) {
-    throw PdfError(file.path(), kTooComplex);
-  }
-  return pages;
+  return ReadPagesWith<std::unique_ptr<LineReader>, PageLines>(
+      file, pageIndexes, [&file] { return std::make_unique<LineReader>(file); },
+      [](std::unique_ptr<LineReader>& reader, int index) { return reader->Read(index); });
 #else
   return ReadPages(file, pageIndexes, PageLinesOf);
 #endif

@@ -111,8 +111,6 @@ void SpaceAfterMarker(std::u32string& title, char32_t marker) {
   }
 }
 
-bool IsPageDash(char32_t c) { return c == U'-' || c == U'\u2010' || c == U'\u2212' || c == U'\u2013'; }
-
 // Where the prefix of a chapter-local page number begins ("2-" of "2-1",
 // "資-" of "資-3"), in a line whose final digits were taken off: a dash
 // behind a chapter number or a short word (at most three letters or kanji),
@@ -120,7 +118,7 @@ bool IsPageDash(char32_t c) { return c == U'-' || c == U'\u2010' || c == U'\u221
 // npos when the page number has no prefix.
 std::size_t PagePrefixAt(const std::u32string& text) {
   constexpr std::size_t kMaxPrefix = 3;
-  if (text.size() < 2 || !IsPageDash(NarrowOne(text.back()))) return std::u32string::npos;
+  if (text.size() < 2 || !IsNumberDash(NarrowOne(text.back()))) return std::u32string::npos;
   const std::size_t dashAt = text.size() - 1;
   auto isWordChar = [](char32_t c) {
     return (c >= U'A' && c <= U'Z') || (c >= U'a' && c <= U'z') || (c >= U'\u3400' && c <= U'\u9FFF');

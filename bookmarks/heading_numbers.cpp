@@ -84,10 +84,6 @@ std::size_t ArabicRun(std::u32string_view text, std::size_t at, std::string& num
 
 bool IsFullStop(char32_t c) { return c == U'.' || c == U'\uFF0E'; }
 
-bool IsNumberDash(char32_t c) {
-  return c == U'-' || c == U'\uFF0D' || c == U'\u2010' || c == U'\u2011' || c == U'\u2212' || c == U'\u2013';
-}
-
 // A Roman numeral from `at` on: one of the numeral characters Ⅰ–Ⅻ, or up to
 // six of I, V, X (either width) spelling a number the usual way. Its value
 // (0 for none) and the index past it.
@@ -154,6 +150,10 @@ bool CanBeUnit(char32_t c) {
 }  // namespace
 
 bool IsGroupSpace(char32_t c) { return c == U' ' || c == U'\u3000'; }
+
+bool IsNumberDash(char32_t c) {
+  return c == U'-' || c == U'\uFF0D' || (c >= U'\u2010' && c <= U'\u2015') || c == U'\u2212';
+}
 
 int MarkerLevel(char32_t c) {
   if (c == kChapter) return 0;

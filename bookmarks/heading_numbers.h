@@ -42,6 +42,11 @@ std::vector<NumberGroup> MarkerGroups(std::u32string_view title);
 // Spaces that may separate the pieces of a group: U+0020 and U+3000.
 bool IsGroupSpace(char32_t c);
 
+// The dashes of numbers such as "1-2", "2-15" or "- 3 -", in the forms
+// producers write them: hyphen-minus, full-width, hyphen, non-breaking
+// hyphen, figure and en dashes, em dash, bar, minus sign.
+bool IsNumberDash(char32_t c);
+
 // The heading number that opens a line, as a reader tells a heading from a
 // sentence that happens to begin with one:
 // - 第-groups: 第3章, 第Ⅱ章, 第1.2節, 第3章 第1節, 第3編第1章;

@@ -6,6 +6,7 @@
 #include <set>
 #include <string_view>
 
+#include "bookmarks/heading_numbers.h"
 #include "bookmarks/unified_ideographs.h"
 #include "platform/narrow.h"
 
@@ -39,11 +40,6 @@ constexpr std::size_t kMaxPrefixLength = 3;
 
 bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
 bool IsSpace(char32_t c) { return c == U' ' || c == U'\u3000' || c == U'\t'; }
-bool IsDash(char32_t c) {
-  return c == U'-' || c == U'\u2010' || c == U'\u2011' || c == U'\u2012' || c == U'\u2013' || c == U'\u2014' ||
-         c == U'\u2015' || c == U'\u2212' || c == U'\uFF0D';
-}
-
 enum class Band { kNone, kTop, kBottom };
 
 Band BandOf(const acrobat::TextLine& line, double pageHeight) {
@@ -140,7 +136,7 @@ std::string NormalPageNumber(const std::string& text) {
   std::u32string t;
   for (const char32_t c : platform::Narrow(platform::ToU32(text))) {
     if (IsSpace(c)) continue;
-    t += IsDash(c) ? U'-' : c;
+    t += IsNumberDash(c) ? U'-' : c;
   }
   // Decorations around the number: "- 3 -", "(3)", "P.3", "3頁", "3ページ".
   auto strip = [&t](std::u32string_view head, std::u32string_view tail) {
